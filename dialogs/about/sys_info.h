@@ -1,0 +1,36 @@
+#pragma once
+// Finding and starting the platform's system information program through the registry.
+#include "platform/port.h"
+#include "platform/vb_boolean.h"
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace wexla {
+
+inline constexpr RegistryKey kHkeyLocalMachine = 0x80000002u;
+// Read rights only: the lookup never writes, and write rights are refused to most users.
+inline constexpr std::uint32_t kKeyRead = 0x20019u;
+inline constexpr std::uint32_t kRegSz = 1;
+inline constexpr std::uint32_t kRegDword = 4;
+inline constexpr std::uint32_t kValueBufferSize = 1024;
+
+inline constexpr const char* kMsInfoKey = "SOFTWARE\\Microsoft\\Shared Tools\\MSINFO";
+inline constexpr const char* kMsInfoValue = "PATH";
+inline constexpr const char* kToolsLocationKey = "SOFTWARE\\Microsoft\\Shared Tools Location";
+inline constexpr const char* kToolsLocationValue = "MSINFO";
+inline constexpr const char* kMsInfoProgram = "\\MSINFO32.EXE";
+inline constexpr const char* kSysInfoUnavailableText =
+    "System Information Is Unavailable At This Time";
+
+// The text a value's stored bytes stand for; nothing for types that are not converted.
+std::optional<std::string> decodeRegistryValue(std::uint32_t type, std::string_view stored);
+
+VbBoolean GetKeyValue(Port& port, RegistryKey KeyRoot, const std::string& KeyName,
+                      const std::string& SubKeyRef, std::string& KeyVal);
+
+void StartSysInfo(Port& port);
+
+} // namespace wexla

@@ -1,0 +1,114 @@
+#include "tray/frm_main.h"
+
+#include "dialogs/about/frm_about.h"
+#include "dialogs/mouse/frm_mouse.h"
+#include "platform/message_box_style.h"
+#include "tray/app_title.h"
+#include "tray/settings_store.h"
+#include "tray/tray_icon_ops.h"
+
+namespace wexla {
+
+FrmMain::FrmMain(Port& port, IconDeclare& state, FrmMouse& mouse, FrmAbout& about)
+    : port_(port), state_(state), mouse_(mouse), about_(about) {}
+
+FrmMain::~FrmMain() { setIcon(kNoIcon); }
+
+void FrmMain::setIcon(IconHandle icon) {
+  // The built-in icon belongs to the platform; loaded files are ours to release.
+  if (icon_ != kNoIcon && icon_ != port_.builtinIcon() && icon_ != icon) {
+    port_.destroyIcon(icon_);
+  }
+  icon_ = icon;
+}
+
+void FrmMain::Form_Load() {
+  loaded_ = true;
+  setIcon(port_.builtinIcon());
+  const LoadOutcome outcome = loadSettings(port_, state_);
+  // An empty path means no icon was ever chosen, so there is nothing to look for.
+  if (outcome == LoadOutcome::Read && !state_.IconPath.empty() &&
+      state_.IconPath != kBuiltinIconPath && !port_.findOrdinaryFile(state_.IconPath).empty()) {
+    const IconHandle chosen = port_.loadIconFile(state_.IconPath);
+    if (chosen != kNoIcon) {
+      setIcon(chosen);
+    }
+  }
+  trayIcon_ = icon_;
+  addTrayIcon(port_, state_, trayIcon_);
+}
+
+void FrmMain::Form_Unload() { deleteTrayIcon(port_, state_); }
+
+void FrmMain::unload() {
+  if (!loaded_) {
+    return;
+  }
+  loaded_ = false;
+  Form_Unload();
+  port_.unloadMainWindow();
+}
+
+void FrmMain::TaskbarCreated() {
+  if (loaded_) {
+    addTrayIcon(port_, state_, trayIcon_);
+  }
+}
+
+void FrmMain::runMenuCommand(MenuCommand command) {
+  constexpr std::int16_t kFileOpenIndex = 0;
+  constexpr std::int16_t kSaveSettingsIndex = 1;
+  constexpr std::int16_t kHelpIndex = 2;
+  constexpr std::int16_t kAboutIndex = 3;
+  constexpr std::int16_t kQuitIndex = 4;
+  switch (command) {
+  case MenuCommand::Mouse:
+    mnuMouse_Click();
+    break;
+  case MenuCommand::FileOpen:
+    mnuFileOpen_Click(kFileOpenIndex);
+    break;
+  case MenuCommand::DefaultIcon:
+    mnuDefaultIcon_Click();
+    break;
+  case MenuCommand::SaveSettings:
+    mnuSaveSettings_Click(kSaveSettingsIndex);
+    break;
+  case MenuCommand::Help:
+    mnuHelp_Click(kHelpIndex);
+    break;
+  case MenuCommand::About:
+    mnuAbout_Click(kAboutIndex);
+    break;
+  case MenuCommand::Quit:
+    mnuQuit_Click(kQuitIndex);
+    break;
+  case MenuCommand::None:
+    break;
+  }
+}
+
+void FrmMain::mnuMouse_Click() { mouse_.show(); }
+
+void FrmMain::mnuAbout_Click(std::int16_t /*index*/) { about_.show(); }
+
+void FrmMain::mnuSaveSettings_Click(std::int16_t /*index*/) { saveSettings(port_, state_); }
+
+void FrmMain::mnuHelp_Click(std::int16_t /*index*/) {
+  // Whatever the shell reports for a missing file or viewer is all the user needs to see.
+  static_cast<void>(port_.shellExecute(0, "Open", kHelpFileName, "", "", kShowNormal));
+}
+
+void FrmMain::mnuQuit_Click(std::int16_t /*index*/) {
+  if (state_.SettingsChanged == kTrue) {
+    state_.Answer =
+        static_cast<std::int16_t>(port_.messageBox(kSaveQuestion, kAppTitle, kMbYesNo));
+    // Quitting after a failed save would lose the changes the user just asked to keep.
+    if (state_.Answer == kIdYes && saveSettings(port_, state_) == SaveOutcome::Failed) {
+      return;
+    }
+  }
+  unload();
+}
+
+} // namespace wexla

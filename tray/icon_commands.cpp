@@ -1,0 +1,41 @@
+// "Change icon" and "Restore default icon": they change the settings in memory and the
+// notification icon; the disk is only touched by Save settings.
+#include "tray/frm_main.h"
+
+#include "platform/message_box_style.h"
+#include "tray/app_title.h"
+#include "tray/tray_icon_ops.h"
+
+namespace wexla {
+
+void FrmMain::mnuFileOpen_Click(std::int16_t /*index*/) {
+  const std::string chosen = port_.openIconFileDialog(kIconFilter, port_.applicationDirectory());
+  if (chosen.empty()) {
+    return;
+  }
+  const IconHandle loaded = port_.loadIconFile(chosen);
+  if (loaded == kNoIcon) {
+    // A setting that names an unloadable file would only fail again at the next start.
+    state_.Answer = static_cast<std::int16_t>(port_.messageBox(
+        kIconLoadFailedText + chosen, kAppTitle, kMbOk | kMbIconExclamation));
+    return;
+  }
+  state_.IconPath = chosen;
+  state_.SettingsChanged = kTrue;
+  trayIcon_ = loaded;
+  modifyTrayIcon(port_, state_, trayIcon_);
+  // Released only after the shell has taken its own copy of the new picture.
+  setIcon(loaded);
+}
+
+void FrmMain::mnuDefaultIcon_Click() {
+  if (state_.IconPath == kBuiltinIconPath) {
+    return;
+  }
+  state_.SettingsChanged = kTrue;
+  state_.IconPath = kBuiltinIconPath;
+  trayIcon_ = port_.builtinIcon();
+  modifyTrayIcon(port_, state_, trayIcon_);
+}
+
+} // namespace wexla
