@@ -16,8 +16,10 @@ void FrmMain::mnuFileOpen_Click(std::int16_t /*index*/) {
   const IconHandle loaded = port_.loadIconFile(chosen);
   if (loaded == kNoIcon) {
     // A setting that names an unloadable file would only fail again at the next start.
-    state_.Answer = static_cast<std::int16_t>(port_.messageBox(
-        kIconLoadFailedText + chosen, kAppTitle, kMbOk | kMbIconExclamation));
+    std::string text = kIconLoadFailedText;
+    text += chosen;
+    state_.Answer = static_cast<std::int16_t>(
+        port_.messageBox(text, kAppTitle, kMbOk | kMbIconExclamation));
     return;
   }
   state_.IconPath = chosen;

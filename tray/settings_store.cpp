@@ -18,13 +18,15 @@ std::string upperCased(std::string text) {
 }
 
 void reportSaveFailure(Port& port, IconDeclare& state, const std::string& directory) {
-  std::string where = directory;
-  if (!where.empty() && where.back() != '\\') {
-    where += '\\';
+  std::string text = kSaveFailedText;
+  text += directory;
+  if (!directory.empty() && directory.back() != '\\') {
+    text += '\\';
   }
-  where += kSettingsFileName;
-  state.Answer = static_cast<std::int16_t>(port.messageBox(
-      kSaveFailedText + where + ".", kAppTitle, kMbOk | kMbIconExclamation));
+  text += kSettingsFileName;
+  text += '.';
+  state.Answer = static_cast<std::int16_t>(
+      port.messageBox(text, kAppTitle, kMbOk | kMbIconExclamation));
 }
 
 } // namespace

@@ -1,0 +1,164 @@
+#include "win32/app_windows.h"
+
+#include "resources/form_layouts.h"
+#include "win32/form_builder.h"
+
+#include <exception>
+
+namespace wexla {
+namespace {
+
+Application* g_app = nullptr;
+
+// Handlers run inside window procedures, which no exception may cross; a command that fails
+// for want of memory is dropped, and the tray guard has already been cleared on the way out.
+template <typename Handler> void runSafely(Handler&& handler) {
+  try {
+    handler();
+  } catch (const std::exception&) {
+    MessageBeep(MB_ICONEXCLAMATION);
+  }
+}
+
+std::int16_t shiftState(WPARAM keys) {
+  constexpr std::int16_t kShift = 1;
+  constexpr std::int16_t kControl = 2;
+  return static_cast<std::int16_t>(((keys & MK_SHIFT) != 0 ? kShift : 0) |
+                                   ((keys & MK_CONTROL) != 0 ? kControl : 0));
+}
+
+std::int16_t buttonState(WPARAM keys) {
+  return static_cast<std::int16_t>(keys & (MK_LBUTTON | MK_RBUTTON | MK_MBUTTON));
+}
+
+LRESULT CALLBACK hookWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_MOUSEMOVE && g_app != nullptr) {
+    // The shell puts the mouse message number where a mouse move carries its x pixel, and the
+    // handler works in twips like every coordinate of the program.
+    const float x = static_cast<float>(LOWORD(lParam)) * twipsPerPixelX();
+    const float y = static_cast<float>(HIWORD(lParam)) * twipsPerPixelY();
+    runSafely([&] { g_app->main.picHook_MouseMove(buttonState(wParam), shiftState(wParam), x, y); });
+    return 0;
+  }
+  return DefWindowProcA(window, message, wParam, lParam);
+}
+
+LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  static const UINT taskbarCreated = RegisterWindowMessageA("TaskbarCreated");
+  LRESULT result = 0;
+  if (handleFormMessage(window, message, wParam, lParam, result)) {
+    return result;
+  }
+  if (g_app != nullptr) {
+    if (message == taskbarCreated && taskbarCreated != 0) {
+      runSafely([] { g_app->main.TaskbarCreated(); });
+      return 0;
+    }
+    switch (message) {
+    case WM_CLOSE:
+      runSafely([] { g_app->main.unload(); });
+      return 0;
+    case WM_ENDSESSION:
+      if (wParam != FALSE) {
+        runSafely([] { g_app->main.unload(); });
+      }
+      return 0;
+    case WM_DESTROY:
+      g_app->port.windowDestroyed(window);
+      break;
+    default:
+      break;
+    }
+  }
+  return DefDlgProcA(window, message, wParam, lParam);
+}
+
+bool isButtonClick(WPARAM wParam, ControlId control) {
+  return LOWORD(wParam) == static_cast<int>(control) && HIWORD(wParam) == BN_CLICKED;
+}
+
+} // namespace
+
+LRESULT CALLBACK mouseFormProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  LRESULT result = 0;
+  if (handleFormMessage(window, message, wParam, lParam, result)) {
+    return result;
+  }
+  if (g_app != nullptr) {
+    switch (message) {
+    case WM_COMMAND:
+      if (isButtonClick(wParam, ControlId::MouseClose)) {
+        runSafely([] { g_app->mouse.Command1_Click(); });
+      }
+      for (const ControlId option : {ControlId::MouseDoubleClick, ControlId::MouseBothClick}) {
+        if (isButtonClick(wParam, option) &&
+            IsDlgButtonChecked(window, static_cast<int>(option)) == BST_CHECKED &&
+            g_app->port.optionNewlySelected(FormId::Mouse, option)) {
+          runSafely([option] { g_app->mouse.optionSelected(option); });
+        }
+      }
+      // Enter and Esc elsewhere do nothing: the window has no default or cancel button.
+      return 0;
+    case WM_CLOSE:
+      g_app->port.unloadForm(FormId::Mouse);
+      return 0;
+    case WM_DESTROY:
+      g_app->port.windowDestroyed(window);
+      break;
+    default:
+      break;
+    }
+  }
+  return DefDlgProcA(window, message, wParam, lParam);
+}
+
+LRESULT CALLBACK aboutFormProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  LRESULT result = 0;
+  if (handleFormMessage(window, message, wParam, lParam, result)) {
+    return result;
+  }
+  if (g_app != nullptr) {
+    switch (message) {
+    case WM_COMMAND:
+      if (isButtonClick(wParam, ControlId::AboutSysInfo)) {
+        runSafely([] { g_app->about.cmdSysInfo_Click(); });
+      } else if (isButtonClick(wParam, ControlId::AboutOK) || LOWORD(wParam) == IDOK ||
+                 LOWORD(wParam) == IDCANCEL) {
+        // OK is both the default and the cancel button.
+        runSafely([] { g_app->about.cmdOK_Click(); });
+      }
+      return 0;
+    case WM_CLOSE:
+      g_app->port.unloadForm(FormId::About);
+      return 0;
+    case WM_DESTROY:
+      g_app->port.windowDestroyed(window);
+      break;
+    default:
+      break;
+    }
+  }
+  return DefDlgProcA(window, message, wParam, lParam);
+}
+
+bool createMainWindow(Application& app, HINSTANCE instance) {
+  g_app = &app;
+  WNDCLASSEXA hookClass{};
+  hookClass.cbSize = sizeof hookClass;
+  hookClass.lpfnWndProc = hookWindowProc;
+  hookClass.hInstance = instance;
+  hookClass.lpszClassName = kPictureBoxClass;
+  if (RegisterClassExA(&hookClass) == 0) {
+    return false;
+  }
+  HWND main = createForm(mainFormLayout(), instance, nullptr, app.port.bigIcon(),
+                         reinterpret_cast<HICON>(app.port.builtinIcon()), mainWindowProc);
+  HWND hook = main == nullptr ? nullptr : FindWindowExA(main, nullptr, kPictureBoxClass, nullptr);
+  if (hook == nullptr) {
+    return false;
+  }
+  app.port.attachMainWindow(main, hook);
+  return true;
+}
+
+} // namespace wexla
