@@ -1,0 +1,50 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds Wexla 98 and starts it under Wine: on the user's display,
+# or on a virtual one when there is none. Runs until the program is quit from its tray menu.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+"$root/scripts/install-deps.sh" run
+"$root/scripts/build.sh" native x86_64
+
+app_dir="$root/build/x86_64"
+export WINEPREFIX="${WINEPREFIX:-$HOME/.local/share/wexla98/wineprefix}"
+export WINEDEBUG="${WINEDEBUG:--all}"
+export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=}"
+wine=/usr/lib/wine/wine64
+
+xvfb_pid=""
+cleanup() { [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true; }
+trap cleanup EXIT
+
+if [ -z "${DISPLAY:-}" ] || ! xdotool getdisplaygeometry >/dev/null 2>&1; then
+  display=99
+  while [ -e "/tmp/.X$display-lock" ]; do display=$((display + 1)); done
+  Xvfb ":$display" -screen 0 1024x768x24 >/dev/null 2>&1 &
+  xvfb_pid=$!
+  export DISPLAY=":$display"
+  for _ in $(seq 50); do xdotool getdisplaygeometry >/dev/null 2>&1 && break; sleep 0.1; done
+  echo "No display found: Wexla 98 runs on the virtual display $DISPLAY."
+  echo "See it with: DISPLAY=$DISPLAY import -window root wexla98-screen.png"
+fi
+
+if [ ! -f "$WINEPREFIX/system.reg" ]; then
+  echo "Preparing the Wine prefix $WINEPREFIX (once)..."
+  mkdir -p "$WINEPREFIX"
+  "$wine" wineboot -i >/dev/null 2>&1
+  /usr/lib/wine/wineserver -w
+fi
+
+# Started in its own directory, so the settings it saves are found at the next start.
+cd "$app_dir"
+echo "Starting Wexla 98: its envelope icon is in the notification area (right click for the menu)."
+"$wine" "$app_dir/wexla98.exe" &
+app_pid=$!
+if [ -n "$xvfb_pid" ]; then
+  for _ in $(seq 100); do
+    xdotool search --onlyvisible --name 'Wine System Tray' >/dev/null 2>&1 && break
+    sleep 0.1
+  done
+  import -window root "$root/build/wexla98-screen.png" 2>/dev/null &&
+    echo "Screenshot of the virtual display: $root/build/wexla98-screen.png"
+fi
+wait "$app_pid"

@@ -1,0 +1,14 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds all three targets and runs every test: native unit tests
+# (under AddressSanitizer and UBSan), the 32-bit build's checks, and the Windows-level and
+# end-to-end tests of the 64-bit build under Xvfb + Wine.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+"$root/scripts/install-deps.sh" test
+"$root/scripts/build.sh"
+status=0
+for target in native i686 x86_64; do
+  echo "== tests: $target"
+  ctest --test-dir "$root/build/$target" --output-on-failure || status=1
+done
+exit $status
