@@ -129,11 +129,13 @@ struct FormState {
   }
 };
 
-FormState* formState(HWND form) { return static_cast<FormState*>(GetPropA(form, kStateProperty)); }
+FormState* formState(HWND form) {
+  return static_cast<FormState*>(GetPropA(form, kStateProperty));
+}
 
-FontKey fontKeyOf(const FontSpec& spec) {
-  return {spec.pointSizeHundredths == kDefaultFontSize ? kDialogFontSize : spec.pointSizeHundredths,
-          spec.weight == 0 ? FW_NORMAL : spec.weight, spec.underline};
+FontKey fontKeyOf(const FontSpec& font) {
+  return {font.pointSizeHundredths == kDefaultFontSize ? kDialogFontSize : font.pointSizeHundredths,
+          font.weight == 0 ? FW_NORMAL : font.weight, font.underline};
 }
 
 bool isWindowed(ControlKind kind) {
@@ -161,8 +163,8 @@ PaintedItem paintedItemOf(std::span<const ControlLayout> controls, int index) {
     return {true, from, {}};
   }
   const POINT to{from.x + twipsToPixelsX(control.width), from.y + twipsToPixelsY(control.height)};
-  const COLORREF colour = control.font.color == kDefaultColor ? GetSysColor(COLOR_WINDOWTEXT)
-                                                              : control.font.color;
+  const COLORREF colour =
+      control.font.color == kDefaultColor ? GetSysColor(COLOR_WINDOWTEXT) : control.font.color;
   return {false, {}, {from, to, std::max(1, control.lineWidthPixels), colour}};
 }
 
@@ -216,8 +218,8 @@ ControlStyle controlStyleOf(const ControlLayout& control) {
   case ControlKind::OptionButton:
     return {"BUTTON", BS_AUTORADIOBUTTON};
   case ControlKind::Label:
-    return {"STATIC", static_cast<DWORD>(control.wordWrap ? SS_LEFT : SS_LEFTNOWORDWRAP) |
-                          SS_NOPREFIX};
+    return {"STATIC",
+            static_cast<DWORD>(control.wordWrap ? SS_LEFT : SS_LEFTNOWORDWRAP) | SS_NOPREFIX};
   case ControlKind::PictureBox:
   case ControlKind::Line:
   case ControlKind::Image:
@@ -238,13 +240,12 @@ std::vector<int> creationOrder(std::span<const ControlLayout> controls) {
   const auto tabKey = [&](int i) {
     return controls[i].tabIndex == kNoTabStop ? INT_MAX : controls[i].tabIndex;
   };
-  std::stable_sort(order.begin(), order.end(),
-                   [&](int a, int b) { return tabKey(a) < tabKey(b); });
+  std::stable_sort(order.begin(), order.end(), [&](int a, int b) { return tabKey(a) < tabKey(b); });
   return order;
 }
 
-bool registerFormClass(const FormLayout& layout, HINSTANCE instance, HICON bigIcon,
-                       HICON smallIcon, WNDPROC windowProc) {
+bool registerFormClass(const FormLayout& layout, HINSTANCE instance, HICON bigIcon, HICON smallIcon,
+                       WNDPROC windowProc) {
   WNDCLASSEXA existing{};
   existing.cbSize = sizeof existing;
   if (GetClassInfoExA(instance, layout.className, &existing)) {
@@ -293,7 +294,8 @@ bool createControls(HWND form, const FormLayout& layout, HINSTANCE instance, For
     const bool isOption = control.kind == ControlKind::OptionButton;
     const bool previousIsOption =
         previous != nullptr && previous->kind == ControlKind::OptionButton;
-    const bool continuesGroup = isOption && previousIsOption && previous->container == control.container;
+    const bool continuesGroup =
+        isOption && previousIsOption && previous->container == control.container;
     ControlStyle kind = controlStyleOf(control);
     DWORD style = WS_CHILD | WS_VISIBLE | kind.style;
     if (isOption && !continuesGroup) {
@@ -302,11 +304,11 @@ bool createControls(HWND form, const FormLayout& layout, HINSTANCE instance, For
       style |= WS_GROUP;
     }
     const POINT origin = clientOrigin(controls, index);
-    HWND window = CreateWindowExA(
-        0, kind.windowClass, control.caption, style, origin.x, origin.y,
-        twipsToPixelsX(control.width), twipsToPixelsY(control.height), form,
-        reinterpret_cast<HMENU>(static_cast<INT_PTR>(static_cast<int>(control.id))), instance,
-        nullptr);
+    HWND window =
+        CreateWindowExA(0, kind.windowClass, control.caption, style, origin.x, origin.y,
+                        twipsToPixelsX(control.width), twipsToPixelsY(control.height), form,
+                        reinterpret_cast<HMENU>(static_cast<INT_PTR>(static_cast<int>(control.id))),
+                        instance, nullptr);
     if (window == nullptr) {
       return false;
     }
@@ -340,9 +342,13 @@ float twipsPerPixelY() {
   return static_cast<float>(kTwipsPerInch) / static_cast<float>(screenResolution().dotsPerInchY);
 }
 
-int twipsToPixelsX(int twips) { return MulDiv(twips, screenResolution().dotsPerInchX, kTwipsPerInch); }
+int twipsToPixelsX(int twips) {
+  return MulDiv(twips, screenResolution().dotsPerInchX, kTwipsPerInch);
+}
 
-int twipsToPixelsY(int twips) { return MulDiv(twips, screenResolution().dotsPerInchY, kTwipsPerInch); }
+int twipsToPixelsY(int twips) {
+  return MulDiv(twips, screenResolution().dotsPerInchY, kTwipsPerInch);
+}
 
 HWND createForm(const FormLayout& layout, HINSTANCE instance, HWND owner, HICON bigIcon,
                 HICON smallIcon, WNDPROC windowProc) {
