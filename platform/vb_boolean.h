@@ -9,6 +9,8 @@ using VbBoolean = std::int16_t;
 inline constexpr VbBoolean kTrue = -1;
 inline constexpr VbBoolean kFalse = 0;
 
-constexpr VbBoolean toVbBoolean(bool value) { return value ? kTrue : kFalse; }
+constexpr VbBoolean toVbBoolean(bool value) {
+  return value ? kTrue : kFalse;
+}
 
 } // namespace wexla

@@ -40,9 +40,9 @@ constexpr std::array kMouseControls{
                   kMouseFrame, 120, 960, 2655, 255, "Double click", 2},
     ControlLayout{ControlKind::Line, "Line1", ControlId{}, kMouseFrame, 120, 840, 2640, 0, "",
                   kNoTabStop},
-    ControlLayout{ControlKind::Label, "Label1", ControlId::MouseLabel, kMouseFrame, 120, 240,
-                  2655, 495, "When should a new message window be opened?", 4,
-                  FontSpec{}, 1, false, false, true},
+    ControlLayout{ControlKind::Label, "Label1", ControlId::MouseLabel, kMouseFrame, 120, 240, 2655,
+                  495, "When should a new message window be opened?", 4, FontSpec{}, 1, false,
+                  false, true},
 };
 
 constexpr std::array kAboutControls{
@@ -78,21 +78,41 @@ constexpr std::array kAboutControls{
                   "Homepage:", 6},
 };
 
-constexpr FormLayout kMainForm{kMainWindowClass, "Wexla 98", 2100, 1260,
-                               Placement::CenterScreen, 0, 0, BorderStyle::FixedSingle, false,
-                               kMainControls};
-constexpr FormLayout kMouseForm{kMouseWindowClass, "Mouse configuration", 2940, 2265,
-                                Placement::CenterScreen, 0, 0, BorderStyle::FixedSingle, true,
+constexpr FormLayout kMainForm{
+    kMainWindowClass,         "Wexla 98", 2100,         1260, Placement::CenterScreen, 0, 0,
+    BorderStyle::FixedSingle, false,      kMainControls};
+constexpr FormLayout kMouseForm{kMouseWindowClass,
+                                "Mouse configuration",
+                                2940,
+                                2265,
+                                Placement::CenterScreen,
+                                0,
+                                0,
+                                BorderStyle::FixedSingle,
+                                true,
                                 kMouseControls};
-constexpr FormLayout kAboutForm{kAboutWindowClass, "About Wexla 98", 4095, 3435,
-                                Placement::AtDesignPosition, 2340, 1935, BorderStyle::FixedDialog,
-                                false, kAboutControls};
+constexpr FormLayout kAboutForm{kAboutWindowClass,
+                                "About Wexla 98",
+                                4095,
+                                3435,
+                                Placement::AtDesignPosition,
+                                2340,
+                                1935,
+                                BorderStyle::FixedDialog,
+                                false,
+                                kAboutControls};
 
 } // namespace
 
-const FormLayout& mainFormLayout() { return kMainForm; }
-const FormLayout& mouseFormLayout() { return kMouseForm; }
-const FormLayout& aboutFormLayout() { return kAboutForm; }
+const FormLayout& mainFormLayout() {
+  return kMainForm;
+}
+const FormLayout& mouseFormLayout() {
+  return kMouseForm;
+}
+const FormLayout& aboutFormLayout() {
+  return kAboutForm;
+}
 const FormLayout& formLayout(FormId form) {
   return form == FormId::Mouse ? kMouseForm : kAboutForm;
 }

@@ -21,6 +21,8 @@ constexpr std::array kPopupMenu{
 
 } // namespace
 
-std::span<const MenuItemLayout> popupMenuLayout() { return kPopupMenu; }
+std::span<const MenuItemLayout> popupMenuLayout() {
+  return kPopupMenu;
+}
 
 } // namespace wexla

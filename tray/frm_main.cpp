@@ -12,7 +12,9 @@ namespace wexla {
 FrmMain::FrmMain(Port& port, IconDeclare& state, FrmMouse& mouse, FrmAbout& about)
     : port_(port), state_(state), mouse_(mouse), about_(about) {}
 
-FrmMain::~FrmMain() { setIcon(kNoIcon); }
+FrmMain::~FrmMain() {
+  setIcon(kNoIcon);
+}
 
 void FrmMain::setIcon(IconHandle icon) {
   // The built-in icon belongs to the platform; loaded files are ours to release.
@@ -38,7 +40,9 @@ void FrmMain::Form_Load() {
   addTrayIcon(port_, state_, trayIcon_);
 }
 
-void FrmMain::Form_Unload() { deleteTrayIcon(port_, state_); }
+void FrmMain::Form_Unload() {
+  deleteTrayIcon(port_, state_);
+}
 
 void FrmMain::unload() {
   if (!loaded_) {
@@ -88,11 +92,17 @@ void FrmMain::runMenuCommand(MenuCommand command) {
   }
 }
 
-void FrmMain::mnuMouse_Click() { mouse_.show(); }
+void FrmMain::mnuMouse_Click() {
+  mouse_.show();
+}
 
-void FrmMain::mnuAbout_Click(std::int16_t /*index*/) { about_.show(); }
+void FrmMain::mnuAbout_Click(std::int16_t /*index*/) {
+  about_.show();
+}
 
-void FrmMain::mnuSaveSettings_Click(std::int16_t /*index*/) { saveSettings(port_, state_); }
+void FrmMain::mnuSaveSettings_Click(std::int16_t /*index*/) {
+  saveSettings(port_, state_);
+}
 
 void FrmMain::mnuHelp_Click(std::int16_t /*index*/) {
   // Whatever the shell reports for a missing file or viewer is all the user needs to see.
@@ -101,8 +111,7 @@ void FrmMain::mnuHelp_Click(std::int16_t /*index*/) {
 
 void FrmMain::mnuQuit_Click(std::int16_t /*index*/) {
   if (state_.SettingsChanged == kTrue) {
-    state_.Answer =
-        static_cast<std::int16_t>(port_.messageBox(kSaveQuestion, kAppTitle, kMbYesNo));
+    state_.Answer = static_cast<std::int16_t>(port_.messageBox(kSaveQuestion, kAppTitle, kMbYesNo));
     // Quitting after a failed save would lose the changes the user just asked to keep.
     if (state_.Answer == kIdYes && saveSettings(port_, state_) == SaveOutcome::Failed) {
       return;

@@ -52,8 +52,8 @@ private:
   IconDeclare& state_;
   FrmMouse& mouse_;
   FrmAbout& about_;
-  IconHandle icon_ = kNoIcon;      // the main window's icon
-  IconHandle trayIcon_ = kNoIcon;  // what the notification area shows
+  IconHandle icon_ = kNoIcon;     // the main window's icon
+  IconHandle trayIcon_ = kNoIcon; // what the notification area shows
   VbBoolean InTrayEvent = kFalse;
   bool loaded_ = false;
 };

@@ -13,21 +13,21 @@ void FrmMain::mnuFileOpen_Click(std::int16_t /*index*/) {
   if (chosen.empty()) {
     return;
   }
-  const IconHandle loaded = port_.loadIconFile(chosen);
-  if (loaded == kNoIcon) {
+  const IconHandle picture = port_.loadIconFile(chosen);
+  if (picture == kNoIcon) {
     // A setting that names an unloadable file would only fail again at the next start.
     std::string text = kIconLoadFailedText;
     text += chosen;
-    state_.Answer = static_cast<std::int16_t>(
-        port_.messageBox(text, kAppTitle, kMbOk | kMbIconExclamation));
+    state_.Answer =
+        static_cast<std::int16_t>(port_.messageBox(text, kAppTitle, kMbOk | kMbIconExclamation));
     return;
   }
   state_.IconPath = chosen;
   state_.SettingsChanged = kTrue;
-  trayIcon_ = loaded;
+  trayIcon_ = picture;
   modifyTrayIcon(port_, state_, trayIcon_);
   // Released only after the shell has taken its own copy of the new picture.
-  setIcon(loaded);
+  setIcon(picture);
 }
 
 void FrmMain::mnuDefaultIcon_Click() {

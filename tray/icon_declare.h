@@ -10,11 +10,11 @@
 namespace wexla {
 
 struct IconDeclare {
-  std::string IconPath;                // "" = never chosen, "0" = built-in icon
-  VbBoolean DoubleClickOnly = kFalse;  // True: only a double click opens a message
-  VbBoolean SettingsChanged = kFalse;  // True while memory differs from the last load/save
-  std::int16_t Answer = 0;             // button value of the most recent message box
-  std::string IniName;                 // upper-cased name found by the start-up search
+  std::string IconPath;               // "" = never chosen, "0" = built-in icon
+  VbBoolean DoubleClickOnly = kFalse; // True: only a double click opens a message
+  VbBoolean SettingsChanged = kFalse; // True while memory differs from the last load/save
+  std::int16_t Answer = 0;            // button value of the most recent message box
+  std::string IniName;                // upper-cased name found by the start-up search
   TrayIconRecord TrayIconData{};
 };
 

@@ -10,8 +10,12 @@ constexpr std::string_view kTrueLiteral = "#TRUE#";
 constexpr std::string_view kFalseLiteral = "#FALSE#";
 constexpr std::string_view kLineEnd = "\r\n";
 
-bool isBlank(char c) { return c == ' ' || c == '\t'; }
-bool isLineBreak(char c) { return c == '\r' || c == '\n'; }
+bool isBlank(char c) {
+  return c == ' ' || c == '\t';
+}
+bool isLineBreak(char c) {
+  return c == '\r' || c == '\n';
+}
 
 class Cursor {
 public:

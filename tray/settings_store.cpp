@@ -25,8 +25,8 @@ void reportSaveFailure(Port& port, IconDeclare& state, const std::string& direct
   }
   text += kSettingsFileName;
   text += '.';
-  state.Answer = static_cast<std::int16_t>(
-      port.messageBox(text, kAppTitle, kMbOk | kMbIconExclamation));
+  state.Answer =
+      static_cast<std::int16_t>(port.messageBox(text, kAppTitle, kMbOk | kMbIconExclamation));
 }
 
 } // namespace

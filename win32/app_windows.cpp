@@ -37,7 +37,8 @@ LRESULT CALLBACK hookWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     // handler works in twips like every coordinate of the program.
     const float x = static_cast<float>(LOWORD(lParam)) * twipsPerPixelX();
     const float y = static_cast<float>(HIWORD(lParam)) * twipsPerPixelY();
-    runSafely([&] { g_app->main.picHook_MouseMove(buttonState(wParam), shiftState(wParam), x, y); });
+    runSafely(
+        [&] { g_app->main.picHook_MouseMove(buttonState(wParam), shiftState(wParam), x, y); });
     return 0;
   }
   return DefWindowProcA(window, message, wParam, lParam);

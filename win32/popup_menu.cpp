@@ -16,14 +16,12 @@ HMENU buildPopupMenu(std::span<const MenuItemLayout> items) {
     } else if (!nested && item.command == MenuCommand::None) {
       // A level-1 item without a command opens the sub-menu of the items that follow it.
       submenu = CreatePopupMenu();
-      if (submenu == nullptr ||
-          !AppendMenuA(menu, MF_POPUP | MF_STRING, reinterpret_cast<UINT_PTR>(submenu),
-                       item.caption)) {
+      if (submenu == nullptr || !AppendMenuA(menu, MF_POPUP | MF_STRING,
+                                             reinterpret_cast<UINT_PTR>(submenu), item.caption)) {
         DestroyMenu(menu);
         return nullptr;
       }
-    } else if (!AppendMenuA(target, MF_STRING, static_cast<UINT_PTR>(item.command),
-                            item.caption)) {
+    } else if (!AppendMenuA(target, MF_STRING, static_cast<UINT_PTR>(item.command), item.caption)) {
       DestroyMenu(menu);
       return nullptr;
     }

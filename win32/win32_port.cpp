@@ -116,8 +116,8 @@ void Win32Port::windowDestroyed(HWND window) {
     }
   }
   // The process lives as long as any of its windows does.
-  if (main_ == nullptr && std::all_of(forms_.begin(), forms_.end(),
-                                      [](HWND form) { return form == nullptr; })) {
+  if (main_ == nullptr &&
+      std::all_of(forms_.begin(), forms_.end(), [](HWND form) { return form == nullptr; })) {
     PostQuitMessage(0);
   }
 }
@@ -159,9 +159,13 @@ int Win32Port::messageBox(const std::string& text, const std::string& caption, u
   return MessageBoxA(nullptr, text.c_str(), caption.c_str(), style | MB_SETFOREGROUND);
 }
 
-float Win32Port::twipsPerPixelX() { return wexla::twipsPerPixelX(); }
+float Win32Port::twipsPerPixelX() {
+  return wexla::twipsPerPixelX();
+}
 
-WindowHandle Win32Port::hookWindow() { return reinterpret_cast<WindowHandle>(hook_); }
+WindowHandle Win32Port::hookWindow() {
+  return reinterpret_cast<WindowHandle>(hook_);
+}
 
 MenuCommand Win32Port::showPopupMenu() {
   if (popup_ == nullptr || main_ == nullptr) {
@@ -204,7 +208,9 @@ void Win32Port::unloadMainWindow() {
   }
 }
 
-bool Win32Port::formLoaded(FormId form) { return forms_[index(form)] != nullptr; }
+bool Win32Port::formLoaded(FormId form) {
+  return forms_[index(form)] != nullptr;
+}
 
 void Win32Port::loadForm(FormId form) {
   if (forms_[index(form)] != nullptr) {
@@ -213,11 +219,10 @@ void Win32Port::loadForm(FormId form) {
   const FormLayout& layout = formLayout(form);
   // Windows without a taskbar button are owned by a hidden window that outlives the main
   // window, so Quit does not take them along.
-  static HWND hiddenOwner = CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 0, 0, nullptr,
-                                            nullptr, instance_, nullptr);
-  forms_[index(form)] =
-      createForm(layout, instance_, layout.taskbarButton ? nullptr : hiddenOwner, bigIcon_,
-                 smallIcon_, formProcedure(form));
+  static HWND hiddenOwner =
+      CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, instance_, nullptr);
+  forms_[index(form)] = createForm(layout, instance_, layout.taskbarButton ? nullptr : hiddenOwner,
+                                   bigIcon_, smallIcon_, formProcedure(form));
 }
 
 void Win32Port::showForm(FormId form) {
@@ -257,13 +262,15 @@ void Win32Port::setOptionSelected(FormId form, ControlId option, bool selected) 
   }
 }
 
-IconHandle Win32Port::builtinIcon() { return reinterpret_cast<IconHandle>(smallIcon_); }
+IconHandle Win32Port::builtinIcon() {
+  return reinterpret_cast<IconHandle>(smallIcon_);
+}
 
 IconHandle Win32Port::loadIconFile(const std::string& path) {
   // The notification area shows small icons: pick the file's image of that size.
-  return reinterpret_cast<IconHandle>(
-      LoadImageA(nullptr, path.c_str(), IMAGE_ICON, GetSystemMetrics(SM_CXSMICON),
-                 GetSystemMetrics(SM_CYSMICON), LR_LOADFROMFILE));
+  return reinterpret_cast<IconHandle>(LoadImageA(nullptr, path.c_str(), IMAGE_ICON,
+                                                 GetSystemMetrics(SM_CXSMICON),
+                                                 GetSystemMetrics(SM_CYSMICON), LR_LOADFROMFILE));
 }
 
 void Win32Port::destroyIcon(IconHandle icon) {
@@ -321,8 +328,8 @@ std::optional<std::string> Win32Port::readFile(const std::string& name, std::siz
   }
   std::string bytes(static_cast<std::size_t>(size.QuadPart), '\0');
   DWORD read = 0;
-  if (!bytes.empty() && (ReadFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()),
-                                  &read, nullptr) == FALSE ||
+  if (!bytes.empty() && (ReadFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &read,
+                                  nullptr) == FALSE ||
                          read != bytes.size())) {
     return std::nullopt;
   }

@@ -30,8 +30,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE /*previous*/, LPSTR /*commandLi
 
   static wexla::Application app(instance);
   if (!wexla::createMainWindow(app, instance)) {
-    MessageBoxA(nullptr, "Wexla 98 could not create its window.", "Wexla 98",
-                MB_OK | MB_ICONSTOP);
+    MessageBoxA(nullptr, "Wexla 98 could not create its window.", "Wexla 98", MB_OK | MB_ICONSTOP);
     return 1;
   }
   app.main.Form_Load();

@@ -11,8 +11,12 @@ void FrmAbout::show() {
   port_.showForm(FormId::About);
 }
 
-void FrmAbout::cmdOK_Click() { port_.unloadForm(FormId::About); }
+void FrmAbout::cmdOK_Click() {
+  port_.unloadForm(FormId::About);
+}
 
-void FrmAbout::cmdSysInfo_Click() { StartSysInfo(port_); }
+void FrmAbout::cmdSysInfo_Click() {
+  StartSysInfo(port_);
+}
 
 } // namespace wexla

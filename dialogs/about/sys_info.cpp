@@ -4,7 +4,7 @@
 #include "tray/app_title.h"
 
 #include <array>
-#include <cstdio>
+#include <ranges>
 
 namespace wexla {
 namespace {
@@ -28,8 +28,8 @@ std::string hexNumeral(std::string_view bytes) {
   constexpr unsigned kNibble = 4;
   constexpr unsigned kNibbleMask = 0xF;
   std::string digits;
-  for (auto it = bytes.rbegin(); it != bytes.rend(); ++it) {
-    const auto code = static_cast<unsigned char>(*it);
+  for (const char byte : std::views::reverse(bytes)) {
+    const auto code = static_cast<unsigned char>(byte);
     digits += kDigits[code >> kNibble];
     digits += kDigits[code & kNibbleMask];
   }
@@ -43,8 +43,8 @@ std::string formatNumber(std::string_view bytes) {
     return "&h" + hexNumeral(bytes);
   }
   std::uint64_t value = 0;
-  for (auto it = bytes.rbegin(); it != bytes.rend(); ++it) {
-    value = (value << kBitsPerByte) | static_cast<unsigned char>(*it);
+  for (const char byte : std::views::reverse(bytes)) {
+    value = (value << kBitsPerByte) | static_cast<unsigned char>(byte);
   }
   return std::to_string(value);
 }
@@ -89,10 +89,10 @@ VbBoolean GetKeyValue(Port& port, RegistryKey KeyRoot, const std::string& KeyNam
 
 void StartSysInfo(Port& port) {
   std::string ProgramPath;
-  bool found = GetKeyValue(port, kHkeyLocalMachine, kMsInfoKey, kMsInfoValue, ProgramPath) != kFalse;
-  if (!found &&
-      GetKeyValue(port, kHkeyLocalMachine, kToolsLocationKey, kToolsLocationValue, ProgramPath) !=
-          kFalse) {
+  bool found =
+      GetKeyValue(port, kHkeyLocalMachine, kMsInfoKey, kMsInfoValue, ProgramPath) != kFalse;
+  if (!found && GetKeyValue(port, kHkeyLocalMachine, kToolsLocationKey, kToolsLocationValue,
+                            ProgramPath) != kFalse) {
     const std::string candidate = ProgramPath + kMsInfoProgram;
     found = !port.findOrdinaryFile(candidate).empty();
     if (found) {

@@ -52,6 +52,8 @@ void FrmMouse::BothClick_Click() {
   state_.DoubleClickOnly = kFalse;
 }
 
-void FrmMouse::Command1_Click() { port_.unloadForm(FormId::Mouse); }
+void FrmMouse::Command1_Click() {
+  port_.unloadForm(FormId::Mouse);
+}
 
 } // namespace wexla

@@ -6,7 +6,8 @@ namespace wexla {
 namespace {
 
 TEST(SettingsLine, WritesTheNotationByteForByte) {
-  EXPECT_EQ(formatSettingsLine("C:\\Icons\\a b,c.ico", kFalse), "\"C:\\Icons\\a b,c.ico\",#FALSE#\r\n");
+  EXPECT_EQ(formatSettingsLine("C:\\Icons\\a b,c.ico", kFalse),
+            "\"C:\\Icons\\a b,c.ico\",#FALSE#\r\n");
   EXPECT_EQ(formatSettingsLine("0", kTrue), "\"0\",#TRUE#\r\n");
   EXPECT_EQ(formatSettingsLine("", kFalse), "\"\",#FALSE#\r\n");
   // Any non-zero Boolean is written as True.
@@ -26,9 +27,12 @@ TEST(SettingsLine, ReadsBackWhatItWrites) {
 
 TEST(SettingsLine, AcceptsTheLenientFormsOfTheNotation) {
   const std::pair<const char*, VbBoolean> cases[] = {
-      {"\"a\",#TRUE#", kTrue},       {"\"a\",#false#\n", kFalse},
-      {"  \"a\" , #TRUE#  \r\n", kTrue}, {"\"a\",-1\r\n", kTrue},
-      {"\"a\",0", kFalse},            {"\"a\",#FALSE#\r\nsecond line is ignored", kFalse},
+      {"\"a\",#TRUE#", kTrue},
+      {"\"a\",#false#\n", kFalse},
+      {"  \"a\" , #TRUE#  \r\n", kTrue},
+      {"\"a\",-1\r\n", kTrue},
+      {"\"a\",0", kFalse},
+      {"\"a\",#FALSE#\r\nsecond line is ignored", kFalse},
   };
   for (const auto& [text, mode] : cases) {
     const auto parsed = parseSettingsFile(text);

@@ -10,7 +10,9 @@ namespace {
 const std::string kEntry1 = kMsInfoKey;
 const std::string kEntry2 = kToolsLocationKey;
 
-std::string sz(const std::string& text) { return text + '\0'; }
+std::string sz(const std::string& text) {
+  return text + '\0';
+}
 
 class SysInfo : public ::testing::Test {
 protected:
@@ -92,7 +94,8 @@ TEST_F(SysInfo, FirstEntryIsStartedAsReadWithoutTryingTheSecond) {
   port.registry[kEntry2]["MSINFO"] = {kRegSz, sz("C:\\Other")};
   port.startablePrograms = {"C:\\Program Files\\Tools\\MSINFO32.EXE", "C:\\Other\\MSINFO32.EXE"};
   StartSysInfo(port);
-  EXPECT_EQ(port.startedPrograms, std::vector<std::string>{"C:\\Program Files\\Tools\\MSINFO32.EXE"});
+  EXPECT_EQ(port.startedPrograms,
+            std::vector<std::string>{"C:\\Program Files\\Tools\\MSINFO32.EXE"});
   EXPECT_TRUE(port.messageBoxes.empty());
 }
 
@@ -108,16 +111,22 @@ TEST_F(SysInfo, EveryDeadEndShowsTheSameMessage) {
   using Setup = void (*)(FakePort&);
   const Setup cases[] = {
       [](FakePort&) {}, // neither entry
-      [](FakePort& p) { p.registry[kEntry2]["MSINFO"] = {kRegSz, sz("C:\\Empty")}; },
+      [](FakePort& p) {
+        p.registry[kEntry2]["MSINFO"] = {kRegSz, sz("C:\\Empty")};
+      },
       [](FakePort& p) { // first entry names a missing file: the second is not tried
         p.registry[kEntry1]["PATH"] = {kRegSz, sz("C:\\Gone.exe")};
         p.registry[kEntry2]["MSINFO"] = {kRegSz, sz("C:\\Tools")};
         p.putFile("C:\\Tools", "MSINFO32.EXE", "MZ");
         p.startablePrograms = {"C:\\Tools\\MSINFO32.EXE"};
       },
-      [](FakePort& p) { p.registry[kEntry1]["PATH"] = {3, "\x01"}; }, // binary: empty path
-      [](FakePort& p) { p.registry[kEntry1]["PATH"] = {kRegSz, ""}; }, // no data at all
-      [](FakePort& p) { p.failing.insert("regOpenKey"); },             // access refused
+      [](FakePort& p) {
+        p.registry[kEntry1]["PATH"] = {3, "\x01"};
+      }, // binary: empty path
+      [](FakePort& p) {
+        p.registry[kEntry1]["PATH"] = {kRegSz, ""};
+      },                                                   // no data at all
+      [](FakePort& p) { p.failing.insert("regOpenKey"); }, // access refused
   };
   for (const Setup setup : cases) {
     port = FakePort{};

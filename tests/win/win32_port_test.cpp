@@ -22,7 +22,8 @@ constexpr DWORD kPollMs = 50;
 std::string tempDirectory() {
   char buffer[MAX_PATH] = {};
   GetTempPathA(MAX_PATH, buffer);
-  std::string dir = std::string(buffer) + "wexla-win-tests-" + std::to_string(GetCurrentProcessId());
+  std::string dir =
+      std::string(buffer) + "wexla-win-tests-" + std::to_string(GetCurrentProcessId());
   CreateDirectoryA(dir.c_str(), nullptr);
   return dir;
 }
@@ -49,13 +50,38 @@ std::string smallIconFile() {
   constexpr int kImageBytes = 40 + kPaletteBytes + kXorBytes + kAndBytes;
   std::string ico;
   auto u8 = [&](int v) { ico.push_back(static_cast<char>(v & 0xFF)); };
-  auto u16 = [&](int v) { u8(v); u8(v >> 8); };
-  auto u32 = [&](int v) { u16(v & 0xFFFF); u16((v >> 16) & 0xFFFF); };
-  u16(0); u16(1); u16(1);                                  // icon directory, one image
-  u8(kSize); u8(kSize); u8(16); u8(0); u16(1); u16(4); u32(kImageBytes); u32(22);
-  u32(40); u32(kSize); u32(kSize * 2); u16(1); u16(4);     // BITMAPINFOHEADER
-  u32(0); u32(0); u32(0); u32(0); u32(16); u32(0);
-  for (int i = 0; i < 16; ++i) u32(i * 0x111111);          // palette
+  auto u16 = [&](int v) {
+    u8(v);
+    u8(v >> 8);
+  };
+  auto u32 = [&](int v) {
+    u16(v & 0xFFFF);
+    u16((v >> 16) & 0xFFFF);
+  };
+  u16(0);
+  u16(1);
+  u16(1); // icon directory, one image
+  u8(kSize);
+  u8(kSize);
+  u8(16);
+  u8(0);
+  u16(1);
+  u16(4);
+  u32(kImageBytes);
+  u32(22);
+  u32(40);
+  u32(kSize);
+  u32(kSize * 2);
+  u16(1);
+  u16(4); // BITMAPINFOHEADER
+  u32(0);
+  u32(0);
+  u32(0);
+  u32(0);
+  u32(16);
+  u32(0);
+  for (int i = 0; i < 16; ++i)
+    u32(i * 0x111111); // palette
   ico.append(kXorBytes, '\x99');
   ico.append(kAndBytes, '\0');
   return ico;

@@ -36,6 +36,6 @@ inline int finish() {
 } // namespace wexla::wincheck
 
 #define CHECK(condition) ::wexla::wincheck::check((condition), #condition, __LINE__)
-#define CHECK_EQ(actual, expected)                                                                \
-  ::wexla::wincheck::checkEqual(static_cast<long long>(actual), static_cast<long long>(expected), \
+#define CHECK_EQ(actual, expected)                                                                 \
+  ::wexla::wincheck::checkEqual(static_cast<long long>(actual), static_cast<long long>(expected),  \
                                 #actual, __LINE__)
