@@ -1,0 +1,240 @@
+; Wexla 98 installer: a per-user install that needs no administrator rights.
+;
+; Built by scripts/package.sh; by hand:
+;   makensis -DARCH=x86_64 -DVERSION=1.3.2 -DAPPDIR=build/x86_64 \
+;            -DOUTFILE=build/dist/wexla98-1.3.2-setup-x86_64.exe dist/wexla98.nsi
+; ARCH is i686 (32-bit installer and program) or x86_64 (64-bit installer and program).
+;
+; Command line of the installer (on top of NSIS's own /S and /D=folder):
+;   /STARTUP=1   also start Wexla 98 with Windows (a shortcut in the user's Startup folder);
+;   /STARTUP=0   don't (removes that shortcut of an earlier install).
+;   Without the switch it is off on a first install and as before on a reinstall.
+; Command line of the uninstaller (uninstall.exe in the program folder):
+;   /S                   silent
+;   /REMOVESETTINGS=1    also delete the saved settings (wexla.ini); kept by default.
+
+Unicode true
+
+!ifndef ARCH
+  !error "define ARCH (i686 or x86_64)"
+!endif
+!ifndef VERSION
+  !error "define VERSION (e.g. 1.3.2)"
+!endif
+!ifndef APPDIR
+  !error "define APPDIR (the build folder holding wexla98.exe and wexla98.hlp)"
+!endif
+!ifndef OUTFILE
+  !define OUTFILE "wexla98-${VERSION}-setup-${ARCH}.exe"
+!endif
+
+!if "${ARCH}" == "x86_64"
+  ; A 64-bit installer for the 64-bit program: no WOW64 file or registry redirection to
+  ; undo, and it refuses to start on 32-bit Windows, where the program could not run either.
+  Target amd64-unicode
+!else if "${ARCH}" != "i686"
+  !error "ARCH must be i686 or x86_64"
+!endif
+
+!define PRODUCT "Wexla 98"
+!define PUBLISHER "Wexla 98 developers"
+!define EXE "wexla98.exe"
+!define HELP "wexla98.hlp"
+!define SETTINGS "wexla.ini"
+!define UNINSTALLER "uninstall.exe"
+!define SHORTCUT "${PRODUCT}.lnk"
+!define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\Wexla98"
+; The program's own window class; a running copy is found (and asked to quit) through it.
+!define MAIN_WINDOW_CLASS "Wexla98Main"
+!define CLOSE_TIMEOUT_MS 5000
+!define CLOSE_POLL_MS 100
+
+!include MUI2.nsh
+!include LogicLib.nsh
+!include Sections.nsh
+!include FileFunc.nsh
+!include nsDialogs.nsh
+!include WinMessages.nsh
+
+Name "${PRODUCT} ${VERSION}"
+OutFile "${OUTFILE}"
+; The program saves wexla.ini beside itself, so it must live where the user may write:
+; the per-user programs folder, never Program Files.
+InstallDir "$LOCALAPPDATA\Programs\${PRODUCT}"
+InstallDirRegKey HKCU "${UNINSTALL_KEY}" "InstallLocation"
+RequestExecutionLevel user
+ManifestDPIAware true
+SetCompressor /SOLID lzma
+BrandingText "${PRODUCT} ${VERSION}"
+
+VIProductVersion "${VERSION}.0"
+VIAddVersionKey /LANG=1033 "ProductName" "${PRODUCT}"
+VIAddVersionKey /LANG=1033 "CompanyName" "${PUBLISHER}"
+VIAddVersionKey /LANG=1033 "FileDescription" "${PRODUCT} ${VERSION} setup (${ARCH})"
+VIAddVersionKey /LANG=1033 "FileVersion" "${VERSION}"
+VIAddVersionKey /LANG=1033 "ProductVersion" "${VERSION}"
+VIAddVersionKey /LANG=1033 "LegalCopyright" "${PUBLISHER}"
+
+Var RemoveSettings
+Var RemoveSettingsBox
+
+!define MUI_ABORTWARNING
+!define MUI_COMPONENTSPAGE_NODESC
+!define MUI_FINISHPAGE_RUN
+!define MUI_FINISHPAGE_RUN_TEXT "Start ${PRODUCT} now"
+!define MUI_FINISHPAGE_RUN_FUNCTION StartProgram
+
+!insertmacro MUI_PAGE_WELCOME
+!insertmacro MUI_PAGE_COMPONENTS
+!insertmacro MUI_PAGE_DIRECTORY
+!insertmacro MUI_PAGE_INSTFILES
+!insertmacro MUI_PAGE_FINISH
+
+!insertmacro MUI_UNPAGE_CONFIRM
+UninstPage custom un.SettingsPage un.SettingsPageLeave
+!insertmacro MUI_UNPAGE_INSTFILES
+
+!insertmacro MUI_LANGUAGE "English"
+
+; Asks a running copy to quit (its WM_CLOSE ends the program) so its files can be replaced
+; or deleted; in silent mode it is closed without asking.
+!macro CloseRunningProgram un
+  Function ${un}CloseRunningProgram
+    FindWindow $0 "${MAIN_WINDOW_CLASS}"
+    ${If} $0 == 0
+      Return
+    ${EndIf}
+    MessageBox MB_OKCANCEL|MB_ICONINFORMATION "${PRODUCT} is running. Close it and continue?" \
+      /SD IDOK IDOK close
+    Abort
+  close:
+    SendMessage $0 ${WM_CLOSE} 0 0 /TIMEOUT=${CLOSE_TIMEOUT_MS}
+    StrCpy $1 0
+    ${Do}
+      FindWindow $0 "${MAIN_WINDOW_CLASS}"
+      ${If} $0 == 0
+        Return
+      ${EndIf}
+      Sleep ${CLOSE_POLL_MS}
+      IntOp $1 $1 + ${CLOSE_POLL_MS}
+    ${LoopUntil} $1 >= ${CLOSE_TIMEOUT_MS}
+    MessageBox MB_OK|MB_ICONSTOP "${PRODUCT} is still running. Quit it from its tray menu and try again." \
+      /SD IDOK
+    Abort
+  FunctionEnd
+!macroend
+!insertmacro CloseRunningProgram ""
+!insertmacro CloseRunningProgram "un."
+
+Function StartProgram
+  ; Started in its folder, as the shortcuts do, so it finds its settings and its help file.
+  SetOutPath "$INSTDIR"
+  Exec '"$INSTDIR\${EXE}"'
+FunctionEnd
+
+Section "${PRODUCT}" SecProgram
+  SectionIn RO
+  Call CloseRunningProgram
+  SetOutPath "$INSTDIR"
+  File "${APPDIR}\${EXE}"
+  File "${APPDIR}\${HELP}"
+  WriteUninstaller "$INSTDIR\${UNINSTALLER}"
+
+  ; CreateShortCut takes the output folder as the shortcut's "Start in".
+  CreateShortCut "$SMPROGRAMS\${SHORTCUT}" "$INSTDIR\${EXE}" "" "$INSTDIR\${EXE}" 0
+
+  WriteRegStr HKCU "${UNINSTALL_KEY}" "DisplayName" "${PRODUCT}"
+  WriteRegStr HKCU "${UNINSTALL_KEY}" "DisplayVersion" "${VERSION}"
+  WriteRegStr HKCU "${UNINSTALL_KEY}" "Publisher" "${PUBLISHER}"
+  WriteRegStr HKCU "${UNINSTALL_KEY}" "InstallLocation" "$INSTDIR"
+  WriteRegStr HKCU "${UNINSTALL_KEY}" "DisplayIcon" "$INSTDIR\${EXE},0"
+  WriteRegStr HKCU "${UNINSTALL_KEY}" "UninstallString" '"$INSTDIR\${UNINSTALLER}"'
+  WriteRegStr HKCU "${UNINSTALL_KEY}" "QuietUninstallString" '"$INSTDIR\${UNINSTALLER}" /S'
+  WriteRegDWORD HKCU "${UNINSTALL_KEY}" "NoModify" 1
+  WriteRegDWORD HKCU "${UNINSTALL_KEY}" "NoRepair" 1
+  ${GetSize} "$INSTDIR" "/S=0K" $0 $1 $2
+  IntFmt $0 "0x%08X" $0
+  WriteRegDWORD HKCU "${UNINSTALL_KEY}" "EstimatedSize" $0
+SectionEnd
+
+Section /o "Start with Windows" SecStartup
+  SetOutPath "$INSTDIR"
+  CreateShortCut "$SMSTARTUP\${SHORTCUT}" "$INSTDIR\${EXE}" "" "$INSTDIR\${EXE}" 0
+SectionEnd
+
+; Unticking "Start with Windows" on a later install takes the earlier shortcut away.
+Section "-StartupOff"
+  ${IfNot} ${SectionIsSelected} ${SecStartup}
+    Delete "$SMSTARTUP\${SHORTCUT}"
+  ${EndIf}
+SectionEnd
+
+; After the sections: it selects one by its index.
+Function .onInit
+  SetShellVarContext current
+  ; An upgrade keeps the earlier choice unless told otherwise.
+  ${If} ${FileExists} "$SMSTARTUP\${SHORTCUT}"
+    SectionSetFlags ${SecStartup} ${SF_SELECTED}
+  ${EndIf}
+  ${GetParameters} $R0
+  ClearErrors
+  ${GetOptions} $R0 "/STARTUP=" $R1
+  ${IfNot} ${Errors}
+    ${If} $R1 == 1
+      SectionSetFlags ${SecStartup} ${SF_SELECTED}
+    ${Else}
+      SectionSetFlags ${SecStartup} 0
+    ${EndIf}
+  ${EndIf}
+FunctionEnd
+
+Function un.onInit
+  SetShellVarContext current
+  StrCpy $RemoveSettings ${BST_UNCHECKED}
+  ${un.GetParameters} $R0
+  ClearErrors
+  ${un.GetOptions} $R0 "/REMOVESETTINGS=" $R1
+  ${IfNot} ${Errors}
+  ${AndIf} $R1 == 1
+    StrCpy $RemoveSettings ${BST_CHECKED}
+  ${EndIf}
+FunctionEnd
+
+Function un.SettingsPage
+  ${IfNot} ${FileExists} "$INSTDIR\${SETTINGS}"
+    Abort
+  ${EndIf}
+  !insertmacro MUI_HEADER_TEXT "Your settings" "Keep or remove the settings ${PRODUCT} saved."
+  nsDialogs::Create 1018
+  Pop $0
+  ${NSD_CreateLabel} 0 0 100% 24u "${PRODUCT} saved your settings in ${SETTINGS}. They are kept \
+    unless you tick the box, so a later install starts with them."
+  Pop $0
+  ${NSD_CreateCheckbox} 0 32u 100% 12u "&Remove my settings too"
+  Pop $RemoveSettingsBox
+  ${NSD_SetState} $RemoveSettingsBox $RemoveSettings
+  nsDialogs::Show
+FunctionEnd
+
+Function un.SettingsPageLeave
+  ${NSD_GetState} $RemoveSettingsBox $RemoveSettings
+FunctionEnd
+
+Section "Uninstall"
+  Call un.CloseRunningProgram
+  Delete "$SMPROGRAMS\${SHORTCUT}"
+  Delete "$SMSTARTUP\${SHORTCUT}"
+  Delete "$INSTDIR\${EXE}"
+  Delete "$INSTDIR\${HELP}"
+  ; The Windows Help viewer leaves its index caches beside the help file.
+  Delete "$INSTDIR\wexla98.gid"
+  Delete "$INSTDIR\wexla98.fts"
+  Delete "$INSTDIR\wexla98.ftg"
+  ${If} $RemoveSettings == ${BST_CHECKED}
+    Delete "$INSTDIR\${SETTINGS}"
+  ${EndIf}
+  Delete "$INSTDIR\${UNINSTALLER}"
+  DeleteRegKey HKCU "${UNINSTALL_KEY}"
+  ; Only if empty: kept settings, or anything else the user put there, stay.
+  RMDir "$INSTDIR"
+SectionEnd
