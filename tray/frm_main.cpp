@@ -112,8 +112,13 @@ void FrmMain::mnuHelp_Click(std::int16_t /*index*/) {
 void FrmMain::mnuQuit_Click(std::int16_t /*index*/) {
   if (state_.SettingsChanged == kTrue) {
     state_.Answer = static_cast<std::int16_t>(port_.messageBox(kSaveQuestion, kAppTitle, kMbYesNo));
-    // Quitting after a failed save would lose the changes the user just asked to keep.
-    if (state_.Answer == kIdYes && saveSettings(port_, state_) == SaveOutcome::Failed) {
+    // Changes are dropped only on an explicit No: a failed save, or a question the user never
+    // saw, keeps the program running with the changes still in memory.
+    if (state_.Answer == kIdYes) {
+      if (saveSettings(port_, state_) == SaveOutcome::Failed) {
+        return;
+      }
+    } else if (state_.Answer != kIdNo) {
       return;
     }
   }

@@ -4,7 +4,6 @@
 #include "tray/app_title.h"
 
 #include <array>
-#include <ranges>
 
 namespace wexla {
 namespace {
@@ -28,8 +27,8 @@ std::string hexNumeral(std::string_view bytes) {
   constexpr unsigned kNibble = 4;
   constexpr unsigned kNibbleMask = 0xF;
   std::string digits;
-  for (const char byte : std::views::reverse(bytes)) {
-    const auto code = static_cast<unsigned char>(byte);
+  for (std::size_t i = bytes.size(); i-- > 0;) {
+    const auto code = static_cast<unsigned char>(bytes[i]);
     digits += kDigits[code >> kNibble];
     digits += kDigits[code & kNibbleMask];
   }
@@ -43,8 +42,8 @@ std::string formatNumber(std::string_view bytes) {
     return "&h" + hexNumeral(bytes);
   }
   std::uint64_t value = 0;
-  for (const char byte : std::views::reverse(bytes)) {
-    value = (value << kBitsPerByte) | static_cast<unsigned char>(byte);
+  for (std::size_t i = bytes.size(); i-- > 0;) {
+    value = (value << kBitsPerByte) | static_cast<unsigned char>(bytes[i]);
   }
   return std::to_string(value);
 }

@@ -29,8 +29,26 @@ std::string baseName(const std::string& path) {
 
 } // namespace
 
-bool FakePort::fails(const std::string& call) {
+const std::vector<std::string>& FakePort::failableCalls() {
+  static const std::vector<std::string> names{
+      "notifyIcon",         "shellExecute",  "messageBox",          "showPopupMenu",
+      "openIconFileDialog", "loadIconFile",  "setCurrentDirectory", "findOrdinaryFile",
+      "readFile",           "writeNewFile",  "replaceFile",         "deleteFile",
+      "regOpenKey",         "regQueryValue", "startProgram",
+  };
+  return names;
+}
+
+void FakePort::enter(const std::string& call) {
   calls.push_back(call);
+  if (!crashAt.empty() && crashAt == call) {
+    crashAt.clear();
+    throw SimulatedCrash(call);
+  }
+}
+
+bool FakePort::fails(const std::string& call) {
+  enter(call);
   return failing.count(call) != 0;
 }
 
@@ -54,7 +72,7 @@ void FakePort::putFile(const std::string& directory, const std::string& name,
 }
 
 WindowHandle FakePort::desktopWindow() {
-  calls.push_back("desktopWindow");
+  enter("desktopWindow");
   return kDesktop;
 }
 
@@ -75,70 +93,91 @@ bool FakePort::notifyIcon(TrayMessage message, const TrayIconRecord& record) {
 }
 
 int FakePort::messageBox(const std::string& text, const std::string& caption, unsigned style) {
-  calls.push_back("messageBox");
-  messageBoxes.push_back({text, caption, style});
+  constexpr int kBoxFailed = 0;
+  const bool failed = fails("messageBox");
+  messageBoxes.push_back({text, caption, style, kBoxFailed});
+  // Boxes opened from inside this one's message loop are appended after it.
+  const std::size_t index = messageBoxes.size() - 1;
+  if (failed) {
+    return kBoxFailed;
+  }
   if (duringMessageBox) {
     duringMessageBox();
   }
-  if (messageBoxAnswers.empty()) {
-    return kIdOk;
+  int answer = kIdOk;
+  if (!messageBoxAnswers.empty()) {
+    answer = messageBoxAnswers.front();
+    messageBoxAnswers.pop_front();
   }
-  const int answer = messageBoxAnswers.front();
-  messageBoxAnswers.pop_front();
+  messageBoxes[index].answer = answer;
   return answer;
 }
 
-float FakePort::twipsPerPixelX() { return twipsPerPixel; }
+float FakePort::twipsPerPixelX() {
+  enter("twipsPerPixelX");
+  return twipsPerPixel;
+}
 
-WindowHandle FakePort::hookWindow() { return kHook; }
+WindowHandle FakePort::hookWindow() {
+  enter("hookWindow");
+  return kHook;
+}
 
 MenuCommand FakePort::showPopupMenu() {
-  calls.push_back("showPopupMenu");
+  if (fails("showPopupMenu")) {
+    menuResults.push_back(MenuCommand::None);
+    return MenuCommand::None;
+  }
   ++popupMenuDepth;
   if (duringMenu) {
     duringMenu();
   }
   --popupMenuDepth;
-  if (menuChoices.empty()) {
-    return MenuCommand::None;
+  MenuCommand choice = MenuCommand::None;
+  if (!menuChoices.empty()) {
+    choice = menuChoices.front();
+    menuChoices.pop_front();
   }
-  const MenuCommand choice = menuChoices.front();
-  menuChoices.pop_front();
+  menuResults.push_back(choice);
   return choice;
 }
 
 std::string FakePort::openIconFileDialog(const std::string& filter,
                                          const std::string& initialDirectory) {
-  calls.push_back("openIconFileDialog");
+  const bool failed = fails("openIconFileDialog");
   lastDialogFilter = filter;
   lastDialogDirectory = initialDirectory;
-  if (dialogChoices.empty()) {
-    return "";
+  std::string choice;
+  if (!failed && !dialogChoices.empty()) {
+    choice = dialogChoices.front();
+    dialogChoices.pop_front();
   }
-  std::string choice = dialogChoices.front();
-  dialogChoices.pop_front();
+  dialogResults.push_back(choice);
   return choice;
 }
 
 void FakePort::unloadMainWindow() {
-  calls.push_back("unloadMainWindow");
+  enter("unloadMainWindow");
   mainWindowUnloaded = true;
 }
 
-bool FakePort::formLoaded(FormId form) { return loadedForms.count(form) != 0; }
+bool FakePort::formLoaded(FormId form) {
+  enter("formLoaded");
+  return loadedForms.count(form) != 0;
+}
 
 void FakePort::loadForm(FormId form) {
-  calls.push_back("loadForm");
+  enter("loadForm");
   loadedForms.insert(form);
 }
 
 void FakePort::showForm(FormId form) {
-  calls.push_back("showForm");
+  enter("showForm");
   visibleForms.insert(form);
 }
 
 void FakePort::unloadForm(FormId form) {
-  calls.push_back("unloadForm");
+  enter("unloadForm");
   loadedForms.erase(form);
   visibleForms.erase(form);
   if (form == FormId::Mouse) {
@@ -147,6 +186,7 @@ void FakePort::unloadForm(FormId form) {
 }
 
 void FakePort::setOptionSelected(FormId /*form*/, ControlId option, bool selected) {
+  enter("setOptionSelected");
   options[option] = selected;
   if (selected) {
     for (auto& [other, state] : options) {
@@ -157,7 +197,10 @@ void FakePort::setOptionSelected(FormId /*form*/, ControlId option, bool selecte
   }
 }
 
-IconHandle FakePort::builtinIcon() { return kBuiltin; }
+IconHandle FakePort::builtinIcon() {
+  enter("builtinIcon");
+  return kBuiltin;
+}
 
 IconHandle FakePort::loadIconFile(const std::string& path) {
   if (fails("loadIconFile")) {
@@ -167,9 +210,15 @@ IconHandle FakePort::loadIconFile(const std::string& path) {
   return it == iconFiles.end() ? kNoIcon : it->second;
 }
 
-void FakePort::destroyIcon(IconHandle icon) { destroyedIcons.insert(icon); }
+void FakePort::destroyIcon(IconHandle icon) {
+  enter("destroyIcon");
+  destroyedIcons.insert(icon);
+}
 
-std::string FakePort::applicationDirectory() { return appDir; }
+std::string FakePort::applicationDirectory() {
+  enter("applicationDirectory");
+  return appDir;
+}
 
 bool FakePort::setCurrentDirectory(const std::string& directory) {
   if (fails("setCurrentDirectory")) {
@@ -209,9 +258,13 @@ std::optional<std::string> FakePort::readFile(const std::string& name, std::size
 }
 
 bool FakePort::writeNewFile(const std::string& name, const std::string& bytes) {
+  // A failed or interrupted write may leave a partial file behind, as a full disk would.
+  const std::string partial = bytes.substr(0, bytes.size() / 2);
+  if (crashAt == "writeNewFile") {
+    files[resolve(name)] = partial;
+  }
   if (fails("writeNewFile")) {
-    // A failed write may leave a partial file behind, as a full disk would.
-    files[resolve(name)] = bytes.substr(0, bytes.size() / 2);
+    files[resolve(name)] = partial;
     return false;
   }
   files[resolve(name)] = bytes;
@@ -232,14 +285,16 @@ bool FakePort::replaceFile(const std::string& source, const std::string& target)
 }
 
 void FakePort::deleteFile(const std::string& name) {
-  calls.push_back("deleteFile");
-  files.erase(resolve(name));
+  if (!fails("deleteFile")) {
+    files.erase(resolve(name));
+  }
 }
 
 long FakePort::regOpenKey(RegistryKey /*root*/, const std::string& path, std::uint32_t access,
                           RegistryKey& key) {
+  const bool failed = fails("regOpenKey");
   registryAccessMasks.push_back(access);
-  if (fails("regOpenKey")) {
+  if (failed) {
     return kAccessDenied;
   }
   if (registry.count(path) == 0) {
@@ -272,7 +327,7 @@ long FakePort::regQueryValue(RegistryKey key, const std::string& valueName, std:
 }
 
 void FakePort::regCloseKey(RegistryKey key) {
-  calls.push_back("regCloseKey");
+  enter("regCloseKey");
   openKeys.erase(key);
 }
 

@@ -7,6 +7,7 @@
 #include <functional>
 #include <map>
 #include <set>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -20,6 +21,7 @@ struct ShellCall {
 struct MessageBoxCall {
   std::string text, caption;
   unsigned style;
+  int answer = 0; // what the box returned; 0 when it could not be shown
 };
 struct TrayCall {
   TrayMessage message;
@@ -30,26 +32,39 @@ struct RegistryValue {
   std::string data;
 };
 
+// Thrown at the call named in FakePort::crashAt: the program stops there, as if killed.
+struct SimulatedCrash : std::runtime_error {
+  explicit SimulatedCrash(const std::string& call) : std::runtime_error("crash at " + call) {}
+};
+
 class FakePort : public Port {
 public:
+  // Every call that reports failure to the program; each honours `failing`. A failed
+  // messageBox returns 0, a failed menu or file dialog returns as if the user dismissed it
+  // (leaving the scripted choice unused), a failed writeNewFile leaves half the file behind.
+  static const std::vector<std::string>& failableCalls();
+
   // --- scripting ---
-  std::map<std::string, std::string> files;  // name (as given) -> bytes
-  std::set<std::string> hiddenFiles;         // present but not found by the search
+  std::map<std::string, std::string> files;    // name (as given) -> bytes
+  std::set<std::string> hiddenFiles;           // present but not found by the search
   std::map<std::string, IconHandle> iconFiles; // loadable icons by path
   std::map<std::string, std::map<std::string, RegistryValue>> registry; // key path -> values
   std::set<std::string> startablePrograms;
-  std::deque<int> messageBoxAnswers;        // default: IDOK (1)
-  std::deque<MenuCommand> menuChoices;      // default: None
-  std::deque<std::string> dialogChoices;    // default: "" (cancel)
-  std::set<std::string> failing;            // names of calls that fail
-  std::function<void()> duringMenu;         // runs while the pop-up menu is "open"
+  std::deque<int> messageBoxAnswers;     // default: IDOK (1)
+  std::deque<MenuCommand> menuChoices;   // default: None
+  std::deque<std::string> dialogChoices; // default: "" (cancel)
+  std::set<std::string> failing;         // names of calls that fail
+  std::string crashAt;                   // the next call of this name throws SimulatedCrash
+  std::function<void()> duringMenu;      // runs while the pop-up menu is "open"
   std::function<void()> duringMessageBox;
   std::string appDir = "C:\\Apps\\Wexla";
   std::string currentDir = "C:\\Work";
   float twipsPerPixel = 15.0f;
 
   // --- records ---
-  std::vector<std::string> calls;
+  std::vector<std::string> calls;         // every Port call, by name, in order
+  std::vector<MenuCommand> menuResults;   // what each pop-up menu returned
+  std::vector<std::string> dialogResults; // what each icon file dialog returned
   std::vector<ShellCall> shellCalls;
   std::vector<MessageBoxCall> messageBoxes;
   std::vector<TrayCall> trayCalls;
@@ -107,6 +122,8 @@ public:
   bool startProgram(const std::string& programPath, int showCommand) override;
 
 private:
+  // Records the call and stops there when a crash is due (once).
+  void enter(const std::string& call);
   bool fails(const std::string& call);
   std::string resolve(const std::string& name) const;
   std::map<RegistryKey, std::string> keyPaths_;
