@@ -6,7 +6,7 @@ set -euo pipefail
 run_packages=(cmake make g++ python3 libgtest-dev g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64 wine64
   xvfb xdotool x11-utils imagemagick)
 test_packages=("${run_packages[@]}" g++-mingw-w64-i686 binutils-mingw-w64-i686
-  clang libclang-rt-14-dev nsis zip unzip)
+  clang libclang-rt-14-dev clang-tidy clang-format cppcheck nsis zip unzip)
 
 case "${1:-test}" in
   run) wanted=("${run_packages[@]}") ;;
