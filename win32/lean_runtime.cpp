@@ -1,0 +1,143 @@
+// Keeps the program's own runtime from costing more than the program: what the static C++
+// runtime and the loader would otherwise add to wexla98.exe's size and start-up.
+//
+// libstdc++ keeps all its std::__throw_* helpers in one object; linking it for the one or two the
+// program can reach also drags in the exception classes that hold a copy-on-write string, that
+// string's whole explicit instantiation and, through it, std::random_device and the C++11 string
+// (about 90 KB together). The default terminate handler in turn brings the symbol demangler and
+// MinGW's printf (about 60 KB) only to print a message on a stderr a GUI program does not have.
+//
+// The program relies on neither: every handler runs inside one catch of std::exception, which
+// beeps and drops the command, and the library reports only a broken precondition or exhausted
+// memory through these helpers. So each helper throws an exception of the matching kind where the
+// runtime has one without a string member, and otherwise a plain std::exception that carries the
+// library's message as it was given. Every helper of that object is defined here, so the linker
+// never needs the original, whichever library object asks for one.
+//
+// comdlg32.dll is bound on first use instead of at start-up: it imports the print spooler, which
+// under Wine loads CUPS and a dozen Linux libraries with it (about 5 MiB resident and a visible
+// part of the start-up time) for the Open dialog that most sessions never show.
+#include <windows.h>
+
+#include <commdlg.h>
+
+#include <bits/functexcept.h>
+
+#include <cstdlib>
+#include <exception>
+#include <new>
+#include <typeinfo>
+
+namespace {
+
+class LibraryError : public std::exception {
+public:
+  explicit LibraryError(const char* message) noexcept : message_(message) {}
+  const char* what() const noexcept override { return message_; }
+
+private:
+  const char* message_;
+};
+
+} // namespace
+
+namespace std {
+
+void __throw_bad_exception() {
+  throw std::bad_exception();
+}
+void __throw_bad_alloc() {
+  throw std::bad_alloc();
+}
+void __throw_bad_array_new_length() {
+  throw std::bad_array_new_length();
+}
+void __throw_bad_cast() {
+  throw std::bad_cast();
+}
+void __throw_bad_typeid() {
+  throw std::bad_typeid();
+}
+void __throw_logic_error(const char* message) {
+  throw LibraryError(message);
+}
+void __throw_domain_error(const char* message) {
+  throw LibraryError(message);
+}
+void __throw_invalid_argument(const char* message) {
+  throw LibraryError(message);
+}
+void __throw_length_error(const char* message) {
+  throw LibraryError(message);
+}
+void __throw_out_of_range(const char* message) {
+  throw LibraryError(message);
+}
+// The format's arguments only decorate the message; the format itself names the failed check.
+void __throw_out_of_range_fmt(const char* format, ...) {
+  throw LibraryError(format);
+}
+void __throw_runtime_error(const char* message) {
+  throw LibraryError(message);
+}
+void __throw_range_error(const char* message) {
+  throw LibraryError(message);
+}
+void __throw_overflow_error(const char* message) {
+  throw LibraryError(message);
+}
+void __throw_underflow_error(const char* message) {
+  throw LibraryError(message);
+}
+
+} // namespace std
+
+namespace __gnu_cxx {
+
+// An exception that escapes anyway ends the program as before, without the report nobody sees.
+void __verbose_terminate_handler() {
+  std::abort();
+}
+
+} // namespace __gnu_cxx
+
+namespace {
+
+using GetOpenFileNameFunction = BOOL(WINAPI*)(LPOPENFILENAMEA);
+
+BOOL WINAPI getOpenFileNameOnFirstUse(LPOPENFILENAMEA dialog);
+
+} // namespace
+
+// The slot that calls of the dllimport-declared GetOpenFileNameA jump through. Defining it here
+// keeps comdlg32.dll out of the import table; the first call fills it with the real function.
+#if defined(_WIN64)
+#define WEXLA_OPEN_DIALOG_SLOT "__imp_GetOpenFileNameA"
+#else
+#define WEXLA_OPEN_DIALOG_SLOT "__imp__GetOpenFileNameA@4"
+#endif
+extern "C" {
+GetOpenFileNameFunction
+    openFileNameSlot __asm__(WEXLA_OPEN_DIALOG_SLOT) = getOpenFileNameOnFirstUse;
+}
+
+namespace {
+
+BOOL WINAPI getOpenFileNameOnFirstUse(LPOPENFILENAMEA dialog) {
+  // comdlg32 is a KnownDLL, so the loader takes it from the system directory whatever the
+  // search path holds.
+  HMODULE library = LoadLibraryA("comdlg32.dll");
+  if (library == nullptr) {
+    // The caller treats a failed dialog like a cancelled one.
+    return FALSE;
+  }
+  const auto function = reinterpret_cast<GetOpenFileNameFunction>(
+      reinterpret_cast<void (*)()>(GetProcAddress(library, "GetOpenFileNameA")));
+  if (function == nullptr) {
+    return FALSE;
+  }
+  openFileNameSlot = function;
+  return function(dialog);
+}
+
+} // namespace
