@@ -19,13 +19,16 @@ constexpr std::uint32_t kNone = 0xFFFFFFFF;
 constexpr std::size_t kRecordHeaderSize = 21;
 constexpr std::uint8_t kRecordTopicHeader = 0x02;
 constexpr std::uint8_t kRecordParagraph = 0x20;
-// A layout normally settles in two passes; more means the block split keeps flipping.
-constexpr int kMaxLayoutPasses = 8;
 
 constexpr std::int16_t kHeadingSpaceAbove = 12;
 constexpr std::int16_t kBodySpaceAbove = 6;
 constexpr std::int16_t kBulletSpaceAbove = 3;
 constexpr std::int16_t kBulletIndent = 20;
+
+// Free passes reproduce the tightest split when the layout settles by itself.
+constexpr std::size_t kFreeLayoutPasses = 8;
+
+enum class Moves { AnyBlock, LaterBlocksOnly };
 
 struct Placement {
   std::size_t block = 0;
@@ -94,14 +97,22 @@ public:
       placements_[i] = {0, offset};
       offset += encode(i).size();
     }
-    for (int pass = 0; pass < kMaxLayoutPasses; ++pass) {
-      std::vector<Placement> next = place();
+    // Whether a block fits depends on how well it compresses, and that depends on the positions
+    // written into its records, so free passes can flip between two splits forever. After a few
+    // free passes (which pack tightest and settle for almost every document) records may only
+    // move to later blocks: each further pass that changes anything then raises some record's
+    // block number, and as record i can only be in blocks 0..i, those passes are bounded.
+    const std::size_t record_count = records_.size();
+    const std::size_t pass_limit = kFreeLayoutPasses + record_count * (record_count + 1) / 2 + 1;
+    for (std::size_t pass = 0; pass < pass_limit; ++pass) {
+      std::vector<Placement> next =
+          place(pass < kFreeLayoutPasses ? Moves::AnyBlock : Moves::LaterBlocksOnly);
       if (next == placements_) {
         return assemble();
       }
       placements_ = std::move(next);
     }
-    throw std::runtime_error("topic layout does not settle");
+    throw std::logic_error("topic layout does not settle");
   }
 
 private:
@@ -179,7 +190,7 @@ private:
     return block.size() <= kAlwaysFits || lz77_compress(block).size() <= kMaxCompressedBlock;
   }
 
-  std::vector<Placement> place() const {
+  std::vector<Placement> place(Moves moves) const {
     std::vector<Placement> result(records_.size());
     Bytes block;
     std::size_t block_index = 0;
@@ -187,7 +198,9 @@ private:
       const Bytes record = encode(i);
       Bytes candidate = block;
       candidate.insert(candidate.end(), record.begin(), record.end());
-      if (!block.empty() && !fits(candidate)) {
+      const bool kept_in_later_block =
+          moves == Moves::LaterBlocksOnly && placements_[i].block > block_index;
+      if (!block.empty() && (kept_in_later_block || !fits(candidate))) {
         ++block_index;
         candidate = record;
       }
