@@ -80,7 +80,36 @@ bool isButtonClick(WPARAM wParam, ControlId control) {
 
 } // namespace
 
-LRESULT CALLBACK mouseFormProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+namespace {
+
+void mouseCommand(HWND window, WPARAM wParam) {
+  if (isButtonClick(wParam, ControlId::MouseClose)) {
+    runSafely([] { g_app->mouse.Command1_Click(); });
+  }
+  for (const ControlId option : {ControlId::MouseDoubleClick, ControlId::MouseBothClick}) {
+    if (isButtonClick(wParam, option) &&
+        IsDlgButtonChecked(window, static_cast<int>(option)) == BST_CHECKED &&
+        g_app->port.optionNewlySelected(FormId::Mouse, option)) {
+      runSafely([option] { g_app->mouse.optionSelected(option); });
+    }
+  }
+  // Enter and Esc elsewhere do nothing: the window has no default or cancel button.
+}
+
+void aboutCommand(HWND /*window*/, WPARAM wParam) {
+  if (isButtonClick(wParam, ControlId::AboutSysInfo)) {
+    runSafely([] { g_app->about.cmdSysInfo_Click(); });
+  } else if (isButtonClick(wParam, ControlId::AboutOK) || LOWORD(wParam) == IDOK ||
+             LOWORD(wParam) == IDCANCEL) {
+    // OK is both the default and the cancel button.
+    runSafely([] { g_app->about.cmdOK_Click(); });
+  }
+}
+
+// What the secondary windows share: the form's own painting, their commands, and their
+// lifetime (the close box unloads the window without running a handler).
+LRESULT formWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam, FormId form,
+                       void (*onCommand)(HWND, WPARAM)) {
   LRESULT result = 0;
   if (handleFormMessage(window, message, wParam, lParam, result)) {
     return result;
@@ -88,20 +117,10 @@ LRESULT CALLBACK mouseFormProc(HWND window, UINT message, WPARAM wParam, LPARAM 
   if (g_app != nullptr) {
     switch (message) {
     case WM_COMMAND:
-      if (isButtonClick(wParam, ControlId::MouseClose)) {
-        runSafely([] { g_app->mouse.Command1_Click(); });
-      }
-      for (const ControlId option : {ControlId::MouseDoubleClick, ControlId::MouseBothClick}) {
-        if (isButtonClick(wParam, option) &&
-            IsDlgButtonChecked(window, static_cast<int>(option)) == BST_CHECKED &&
-            g_app->port.optionNewlySelected(FormId::Mouse, option)) {
-          runSafely([option] { g_app->mouse.optionSelected(option); });
-        }
-      }
-      // Enter and Esc elsewhere do nothing: the window has no default or cancel button.
+      onCommand(window, wParam);
       return 0;
     case WM_CLOSE:
-      g_app->port.unloadForm(FormId::Mouse);
+      g_app->port.unloadForm(form);
       return 0;
     case WM_DESTROY:
       g_app->port.windowDestroyed(window);
@@ -113,33 +132,14 @@ LRESULT CALLBACK mouseFormProc(HWND window, UINT message, WPARAM wParam, LPARAM 
   return DefDlgProcA(window, message, wParam, lParam);
 }
 
+} // namespace
+
+LRESULT CALLBACK mouseFormProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  return formWindowProc(window, message, wParam, lParam, FormId::Mouse, mouseCommand);
+}
+
 LRESULT CALLBACK aboutFormProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  LRESULT result = 0;
-  if (handleFormMessage(window, message, wParam, lParam, result)) {
-    return result;
-  }
-  if (g_app != nullptr) {
-    switch (message) {
-    case WM_COMMAND:
-      if (isButtonClick(wParam, ControlId::AboutSysInfo)) {
-        runSafely([] { g_app->about.cmdSysInfo_Click(); });
-      } else if (isButtonClick(wParam, ControlId::AboutOK) || LOWORD(wParam) == IDOK ||
-                 LOWORD(wParam) == IDCANCEL) {
-        // OK is both the default and the cancel button.
-        runSafely([] { g_app->about.cmdOK_Click(); });
-      }
-      return 0;
-    case WM_CLOSE:
-      g_app->port.unloadForm(FormId::About);
-      return 0;
-    case WM_DESTROY:
-      g_app->port.windowDestroyed(window);
-      break;
-    default:
-      break;
-    }
-  }
-  return DefDlgProcA(window, message, wParam, lParam);
+  return formWindowProc(window, message, wParam, lParam, FormId::About, aboutCommand);
 }
 
 bool createMainWindow(Application& app, HINSTANCE instance) {
