@@ -7,6 +7,7 @@
 #include "win32/form_builder.h"
 #include "win32/popup_menu.h"
 
+#include <commctrl.h>
 #include <commdlg.h>
 #include <shellapi.h>
 
@@ -216,6 +217,14 @@ void Win32Port::loadForm(FormId form) {
   if (forms_[index(form)] != nullptr) {
     return;
   }
+  // The common controls are loaded only when the first window with controls is built: at
+  // start-up they would cost the tray icon's appearance time and memory for nothing.
+  static const bool commonControls = [] {
+    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES};
+    // Without them the plain user32 controls still work, only unthemed.
+    return InitCommonControlsEx(&controls) != FALSE;
+  }();
+  static_cast<void>(commonControls);
   const FormLayout& layout = formLayout(form);
   // Windows without a taskbar button are owned by a hidden window that outlives the main
   // window, so Quit does not take them along.

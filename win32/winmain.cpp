@@ -1,8 +1,6 @@
 // Entry point of wexla98.exe.
 #include "win32/app_windows.h"
 
-#include <commctrl.h>
-
 namespace {
 
 // DLLs are looked up in the system directory only, so a planted copy beside the program or in
@@ -24,10 +22,6 @@ void restrictDllSearch() {
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE /*previous*/, LPSTR /*commandLine*/,
                    int /*show*/) {
   restrictDllSearch();
-  INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES};
-  // Without it the plain user32 controls still work, only unthemed.
-  InitCommonControlsEx(&controls);
-
   static wexla::Application app(instance);
   if (!wexla::createMainWindow(app, instance)) {
     MessageBoxA(nullptr, "Wexla 98 could not create its window.", "Wexla 98", MB_OK | MB_ICONSTOP);
