@@ -83,7 +83,11 @@ bool isButtonClick(WPARAM wParam, ControlId control) {
 namespace {
 
 void mouseCommand(HWND window, WPARAM wParam) {
-  if (isButtonClick(wParam, ControlId::MouseClose)) {
+  // Close is no default button, so the dialog manager reports Enter on it as IDOK.
+  const bool enterOnClose =
+      LOWORD(wParam) == IDOK &&
+      GetFocus() == GetDlgItem(window, static_cast<int>(ControlId::MouseClose));
+  if (isButtonClick(wParam, ControlId::MouseClose) || enterOnClose) {
     runSafely([] { g_app->mouse.Command1_Click(); });
   }
   for (const ControlId option : {ControlId::MouseDoubleClick, ControlId::MouseBothClick}) {
