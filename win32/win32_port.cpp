@@ -217,12 +217,19 @@ void Win32Port::loadForm(FormId form) {
   if (forms_[index(form)] != nullptr) {
     return;
   }
-  // The common controls are loaded only when the first window with controls is built: at
-  // start-up they would cost the tray icon's appearance time and memory for nothing.
+  // The common controls are loaded only when the first window with controls is built: loaded
+  // at start-up (as an import would) they cost memory and start-up time for nothing. The
+  // manifest's activation context makes this load pick version 6.
   static const bool commonControls = [] {
+    using InitFunction = BOOL(WINAPI*)(const INITCOMMONCONTROLSEX*);
+    HMODULE library = LoadLibraryA("comctl32.dll");
+    const auto initialize = library == nullptr
+                                ? nullptr
+                                : reinterpret_cast<InitFunction>(reinterpret_cast<void (*)()>(
+                                      GetProcAddress(library, "InitCommonControlsEx")));
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES};
     // Without them the plain user32 controls still work, only unthemed.
-    return InitCommonControlsEx(&controls) != FALSE;
+    return initialize != nullptr && initialize(&controls) != FALSE;
   }();
   static_cast<void>(commonControls);
   const FormLayout& layout = formLayout(form);
