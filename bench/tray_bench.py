@@ -193,8 +193,8 @@ def main():
         os.environ["WEXLA_E2E_TMPDIR"] = tempfile.mkdtemp(prefix="bench-")
     programs = {"wexla": os.path.abspath(args.wexla), "bare": os.path.abspath(args.bare)}
     results = {"parameters": vars(args), "footprint": {}}
-    for spec in args.size_exe:
-        arch, _, exe = spec.partition("=")
+    for entry in args.size_exe:
+        arch, _, exe = entry.partition("=")
         results["footprint"][arch] = footprint.measure(arch, exe)
 
     with e2e.Session(os.path.abspath(args.probe)) as session:

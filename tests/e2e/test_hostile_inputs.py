@@ -21,29 +21,23 @@ import hostile_files as hostile
 import icon_file
 import tmpfs_folder
 import wexla_e2e as e2e
+from wexla_ui import (CAPTION, ICON_LOAD_FAILED_PREFIX, ICON_SUBMENU, MAILTO, MAIN_CLASS, MENU_ROWS,
+                      SAVE_QUESTION, SETTINGS_NAME)
 
 EXE = os.environ.get("WEXLA_EXE")
 PROBE = os.environ.get("WEXLA_PROBE")
 MISSING = [name for name, value in (("WEXLA_EXE", EXE), ("WEXLA_PROBE", PROBE))
            if not value or not os.path.isfile(value)]
 
-MAIN_CLASS = "Wexla98Main"
 MESSAGE_BOX_CLASS = "#32770"
-CAPTION = "Wexla 98"
-SETTINGS_NAME = "wexla.ini"
 SETTINGS_TEMP_NAME = "wexla.ini.new"
-MAILTO = "mailto:"
 UNREADABLE_PREFIX = "The settings file wexla.ini could not be read"
 SAVE_FAILED_PREFIX = "The settings could not be saved to"
-SAVE_QUESTION = "Changes were made. Do you want to save?"
-ICON_LOAD_FAILED_PREFIX = "The file could not be loaded as an icon"
 OPEN_TITLE = "Open"
 MOUSE_TITLE = "Mouse configuration"
 DOUBLE_CLICK = "Double click"
 CLOSE = "Close"
 
-MENU_ROWS = ["Mouse configuration", "Icon", "Save settings", "Help", "About", "Quit"]
-ICON_SUBMENU = ["Change icon", "Restore default icon"]
 
 # The program refuses longer icon paths; the ANSI file functions could not open them.
 MAX_ICON_PATH = 259
