@@ -3,6 +3,7 @@
 // pixels the form paints itself, and that nothing leaks over many create/destroy cycles.
 // The expected figures are the ones at 96 DPI (15 twips per pixel). Exit code 0 when all pass.
 #include "resources/form_layouts.h"
+#include "tests/win/win_check.h"
 #include "win32/form_builder.h"
 
 #include <windows.h>
@@ -16,30 +17,8 @@
 
 namespace {
 
-int failures = 0;
-int passes = 0;
-
-void check(bool ok, const char* what, int line) {
-  if (ok) {
-    ++passes;
-  } else {
-    ++failures;
-    std::printf("FAIL line %d: %s\n", line, what);
-  }
-}
-
-void checkEqual(long long actual, long long expected, const char* what, int line) {
-  if (actual == expected) {
-    ++passes;
-  } else {
-    ++failures;
-    std::printf("FAIL line %d: %s is %lld, expected %lld\n", line, what, actual, expected);
-  }
-}
-
-#define CHECK(condition) check((condition), #condition, __LINE__)
-#define CHECK_EQ(actual, expected)                                                                 \
-  checkEqual(static_cast<long long>(actual), static_cast<long long>(expected), #actual, __LINE__)
+using wexla::wincheck::check;
+using wexla::wincheck::checkEqual;
 
 // Expected figures, in pixels at 96 DPI.
 struct Box {
@@ -573,6 +552,5 @@ int main() {
 
   DestroyIcon(env.big);
   DestroyIcon(env.small);
-  std::printf("%d checks passed, %d failed\n", passes, failures);
-  return failures == 0 ? 0 : 1;
+  return wexla::wincheck::finish();
 }
