@@ -1,11 +1,13 @@
 #!/usr/bin/env bash
 # Installs the Debian 12 packages the build, the program and the tests need; does nothing
 # when they are all present. Usage: install-deps.sh [run|test]
+# The test set includes the 32-bit Wine loader (wine32:i386), so the i386 architecture is added
+# first when it is missing.
 set -euo pipefail
 
 run_packages=(cmake make g++ python3 libgtest-dev g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64 wine64
-  xvfb xdotool x11-utils imagemagick)
-test_packages=("${run_packages[@]}" g++-mingw-w64-i686 binutils-mingw-w64-i686
+  xvfb xdotool x11-utils imagemagick fonts-wine)
+test_packages=("${run_packages[@]}" g++-mingw-w64-i686 binutils-mingw-w64-i686 wine32:i386
   clang libclang-rt-14-dev clang-tidy clang-format cppcheck nsis zip unzip)
 
 case "${1:-test}" in
@@ -13,6 +15,18 @@ case "${1:-test}" in
   test) wanted=("${test_packages[@]}") ;;
   *) echo "usage: $0 [run|test]" >&2; exit 2 ;;
 esac
+
+SUDO=()
+if [ "$(id -u)" -ne 0 ]; then SUDO=(sudo); fi
+
+need_i386=0
+for package in "${wanted[@]}"; do
+  [[ $package == *:i386 ]] && need_i386=1
+done
+if ((need_i386)) && ! dpkg --print-foreign-architectures | grep -qx i386; then
+  echo "Adding the i386 architecture (for the 32-bit Wine loader)"
+  "${SUDO[@]}" dpkg --add-architecture i386
+fi
 
 missing=()
 for package in "${wanted[@]}"; do
@@ -23,8 +37,6 @@ if ((${#missing[@]} == 0)); then
   exit 0
 fi
 echo "Installing: ${missing[*]}"
-SUDO=()
-if [ "$(id -u)" -ne 0 ]; then SUDO=(sudo); fi
 "${SUDO[@]}" apt-get update -qq
 DEBIAN_FRONTEND=noninteractive "${SUDO[@]}" apt-get install -y -qq --no-install-recommends \
   "${missing[@]}" >/dev/null
