@@ -1,8 +1,8 @@
 ; Wexla 98 installer: a per-user install that needs no administrator rights.
 ;
 ; Built by scripts/package.sh; by hand:
-;   makensis -DARCH=x86_64 -DVERSION=1.3.2 -DAPPDIR=build/x86_64 \
-;            -DOUTFILE=build/dist/wexla98-1.3.2-setup-x86_64.exe dist/wexla98.nsi
+;   makensis -DARCH=x86_64 -DVERSION=<version> -DAPPDIR=build/x86_64 \
+;            -DOUTFILE=build/dist/wexla98-<version>-setup-x86_64.exe dist/wexla98.nsi
 ; ARCH is i686 (32-bit installer and program) or x86_64 (64-bit installer and program).
 ;
 ; Command line of the installer (on top of NSIS's own /S and /D=folder):
@@ -19,7 +19,7 @@ Unicode true
   !error "define ARCH (i686 or x86_64)"
 !endif
 !ifndef VERSION
-  !error "define VERSION (e.g. 1.3.2)"
+  !error "define VERSION (the project version, e.g. as scripts/package.sh passes it)"
 !endif
 !ifndef APPDIR
   !error "define APPDIR (the build folder holding wexla98.exe and wexla98.hlp)"

@@ -1,10 +1,12 @@
 #pragma once
-// The narrow boundary between the program's logic and the platform. The Win32 implementation
-// talks to the real system; the fake one records calls so the logic is testable natively.
+// The narrow boundary between the program's logic and the platform, one interface per role.
+// The Win32 implementation talks to the real system; the fake one records calls so the logic
+// is testable natively. A unit takes only the roles it uses, so a stand-in for one of them
+// (a fuzzer's registry, say) implements nothing else.
 #include "platform/form_id.h"
 #include "platform/handles.h"
 #include "platform/menu_command.h"
-#include "tray/tray_icon_record.h"
+#include "platform/tray_icon_record.h"
 
 #include <cstdint>
 #include <optional>
@@ -12,42 +14,34 @@
 
 namespace wexla {
 
-class Port {
+class ShellPort {
 public:
-  virtual ~Port() = default;
-
-  // Shell
+  virtual ~ShellPort() = default;
   virtual WindowHandle desktopWindow() = 0;
   virtual std::intptr_t shellExecute(WindowHandle owner, const std::string& operation,
                                      const std::string& file, const std::string& parameters,
                                      const std::string& directory, int showCommand) = 0;
   virtual bool notifyIcon(TrayMessage message, const TrayIconRecord& record) = 0;
+  // Starts the program file with the quoted path as its command line.
+  virtual bool startProgram(const std::string& programPath, int showCommand) = 0;
+};
 
-  // User interface
-  virtual int messageBox(const std::string& text, const std::string& caption, unsigned style) = 0;
+class WindowPort {
+public:
+  virtual ~WindowPort() = default;
   virtual float twipsPerPixelX() = 0;
   virtual WindowHandle hookWindow() = 0;
-  // Shows the pop-up menu at the pointer; returns the chosen command or MenuCommand::None.
-  virtual MenuCommand showPopupMenu() = 0;
-  // Returns the chosen full path, or "" when the user cancelled.
-  virtual std::string openIconFileDialog(const std::string& filter,
-                                         const std::string& initialDirectory) = 0;
   virtual void unloadMainWindow() = 0;
-
-  // Secondary windows
   virtual bool formLoaded(FormId form) = 0;
   virtual void loadForm(FormId form) = 0;
   virtual void showForm(FormId form) = 0;
   virtual void unloadForm(FormId form) = 0;
   virtual void setOptionSelected(FormId form, ControlId option, bool selected) = 0;
+};
 
-  // Pictures
-  virtual IconHandle builtinIcon() = 0;
-  // Loads an icon file at the tray's icon size; kNoIcon when it is not a loadable icon.
-  virtual IconHandle loadIconFile(const std::string& path) = 0;
-  virtual void destroyIcon(IconHandle icon) = 0;
-
-  // Files
+class FilePort {
+public:
+  virtual ~FilePort() = default;
   virtual std::string applicationDirectory() = 0;
   virtual bool setCurrentDirectory(const std::string& directory) = 0;
   // The name of an ordinary (not hidden, not system, not directory) file matching the
@@ -60,16 +54,45 @@ public:
   // Replaces target by source in one step.
   virtual bool replaceFile(const std::string& source, const std::string& target) = 0;
   virtual void deleteFile(const std::string& name) = 0;
+};
 
-  // Registry; results are the platform's error codes (0 = success).
+// Results are the platform's error codes (0 = success).
+class RegistryPort {
+public:
+  virtual ~RegistryPort() = default;
   virtual long regOpenKey(RegistryKey root, const std::string& path, std::uint32_t access,
                           RegistryKey& key) = 0;
   virtual long regQueryValue(RegistryKey key, const std::string& valueName, std::uint32_t& type,
                              unsigned char* data, std::uint32_t& size) = 0;
   virtual void regCloseKey(RegistryKey key) = 0;
-
-  // Processes: starts the program file with the quoted path as its command line.
-  virtual bool startProgram(const std::string& programPath, int showCommand) = 0;
 };
+
+class PicturePort {
+public:
+  virtual ~PicturePort() = default;
+  virtual IconHandle builtinIcon() = 0;
+  // Loads an icon file at the tray's icon size; kNoIcon when it is not a loadable icon.
+  virtual IconHandle loadIconFile(const std::string& path) = 0;
+  virtual void destroyIcon(IconHandle icon) = 0;
+};
+
+class DialogPort {
+public:
+  virtual ~DialogPort() = default;
+  virtual int messageBox(const std::string& text, const std::string& caption, unsigned style) = 0;
+  // Shows the pop-up menu at the pointer; returns the chosen command or MenuCommand::None.
+  virtual MenuCommand showPopupMenu() = 0;
+  // Returns the chosen full path, or "" when the user cancelled.
+  virtual std::string openIconFileDialog(const std::string& filter,
+                                         const std::string& initialDirectory) = 0;
+};
+
+// The whole platform, for the main window, which uses every role.
+class Port : public ShellPort,
+             public WindowPort,
+             public FilePort,
+             public RegistryPort,
+             public PicturePort,
+             public DialogPort {};
 
 } // namespace wexla

@@ -22,11 +22,13 @@ enum class BorderStyle { FixedSingle, FixedDialog };
 enum class Placement { CenterScreen, AtDesignPosition };
 
 inline constexpr std::uint32_t kDefaultColor = 0xFFFFFFFFu;
-inline constexpr int kDefaultFontSize = 0;
+// The windows' dialog font, MS Sans Serif 8.25 pt, in hundredths of a point.
+inline constexpr int kDialogFontSize = 825;
+inline constexpr int kRegularWeight = 400;
 
 struct FontSpec {
-  int pointSizeHundredths = kDefaultFontSize; // 0: the window's default dialog font
-  int weight = 0;                             // 0: regular
+  int pointSizeHundredths = kDialogFontSize;
+  int weight = kRegularWeight;
   bool underline = false;
   std::uint32_t color = kDefaultColor; // 0x00BBGGRR, or the system colour
 };
@@ -37,14 +39,14 @@ inline constexpr int kNoTabStop = -1;
 struct ControlLayout {
   ControlKind kind;
   const char* name;
-  ControlId id;
-  int container; // index of the containing frame in the same layout, or kNoContainer
-  int left;
-  int top;
-  int width;
-  int height;
-  const char* caption;
-  int tabIndex;
+  ControlId id{};               // none for controls the program never addresses
+  int container = kNoContainer; // index of the containing frame in the same layout
+  int left = 0;
+  int top = 0;
+  int width = 0;
+  int height = 0;
+  const char* caption = "";
+  int tabIndex = kNoTabStop;
   FontSpec font{};
   int lineWidthPixels = 1;
   bool defaultButton = false;
@@ -57,11 +59,11 @@ struct FormLayout {
   const char* caption;
   int clientWidth;
   int clientHeight;
-  Placement placement;
-  int left; // client area's top-left on the screen, for AtDesignPosition
-  int top;
-  BorderStyle border;
-  bool taskbarButton;
+  Placement placement = Placement::CenterScreen;
+  int left = 0; // client area's top-left on the screen, for AtDesignPosition
+  int top = 0;
+  BorderStyle border = BorderStyle::FixedSingle;
+  bool taskbarButton = false;
   std::span<const ControlLayout> controls;
 };
 

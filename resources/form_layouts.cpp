@@ -1,5 +1,7 @@
 #include "resources/form_layouts.h"
 
+#include "wexla_version.h"
+
 #include <array>
 
 namespace wexla {
@@ -9,112 +11,232 @@ constexpr std::uint32_t kBlack = 0x000000;
 constexpr std::uint32_t kBlue = 0xFF0000; // 0x00BBGGRR
 constexpr std::uint32_t kGray = 0x808080;
 constexpr std::uint32_t kWhite = 0xFFFFFF;
-constexpr int kDialogFontSize = 825; // hundredths of a point
 constexpr int kTitleFontSize = 1350;
 constexpr int kBold = 700;
 constexpr int kSeparatorShadowWidth = 1;
 constexpr int kSeparatorHighlightWidth = 2;
 
-constexpr FontSpec kLinkFont{kDialogFontSize, 0, true, kBlue};
-constexpr FontSpec kUnderlinedFont{kDialogFontSize, 0, true, kDefaultColor};
-constexpr FontSpec kTitleFont{kTitleFontSize, kBold, false, kBlack};
-constexpr FontSpec kBlackText{kDefaultFontSize, 0, false, kBlack};
-constexpr FontSpec kShadowLine{kDefaultFontSize, 0, false, kGray};
-constexpr FontSpec kHighlightLine{kDefaultFontSize, 0, false, kWhite};
+constexpr FontSpec kLinkFont{.underline = true, .color = kBlue};
+constexpr FontSpec kUnderlinedFont{.underline = true};
+constexpr FontSpec kTitleFont{
+    .pointSizeHundredths = kTitleFontSize, .weight = kBold, .color = kBlack};
+constexpr FontSpec kBlackText{.color = kBlack};
+constexpr FontSpec kShadowLine{.color = kGray};
+constexpr FontSpec kHighlightLine{.color = kWhite};
 
 // The never-shown main window only needs its tray callback window.
 constexpr std::array kMainControls{
-    ControlLayout{ControlKind::PictureBox, "picHook", ControlId{}, kNoContainer, 120, 120, 1215,
-                  1095, "", kNoTabStop},
+    ControlLayout{.kind = ControlKind::PictureBox,
+                  .name = "picHook",
+                  .left = 120,
+                  .top = 120,
+                  .width = 1215,
+                  .height = 1095},
 };
 
 constexpr int kMouseFrame = 1; // index of Frame1 below
 constexpr std::array kMouseControls{
-    ControlLayout{ControlKind::PushButton, "Command1", ControlId::MouseClose, kNoContainer, 960,
-                  1800, 975, 375, "Close", 1},
-    ControlLayout{ControlKind::Frame, "Frame1", ControlId::MouseFrame, kNoContainer, 0, 0, 2895,
-                  1695, "", 0},
-    ControlLayout{ControlKind::OptionButton, "BothClick", ControlId::MouseBothClick, kMouseFrame,
-                  120, 1320, 2655, 255, "Double and single click", 3},
-    ControlLayout{ControlKind::OptionButton, "DoubleClick", ControlId::MouseDoubleClick,
-                  kMouseFrame, 120, 960, 2655, 255, "Double click", 2},
-    ControlLayout{ControlKind::Line, "Line1", ControlId{}, kMouseFrame, 120, 840, 2640, 0, "",
-                  kNoTabStop},
-    ControlLayout{ControlKind::Label, "Label1", ControlId::MouseLabel, kMouseFrame, 120, 240, 2655,
-                  495, "When should a new message window be opened?", 4, FontSpec{}, 1, false,
-                  false, true},
+    ControlLayout{.kind = ControlKind::PushButton,
+                  .name = "Command1",
+                  .id = ControlId::MouseClose,
+                  .left = 960,
+                  .top = 1800,
+                  .width = 975,
+                  .height = 375,
+                  .caption = "Close",
+                  .tabIndex = 1},
+    ControlLayout{.kind = ControlKind::Frame,
+                  .name = "Frame1",
+                  .id = ControlId::MouseFrame,
+                  .width = 2895,
+                  .height = 1695,
+                  .tabIndex = 0},
+    ControlLayout{.kind = ControlKind::OptionButton,
+                  .name = "BothClick",
+                  .id = ControlId::MouseBothClick,
+                  .container = kMouseFrame,
+                  .left = 120,
+                  .top = 1320,
+                  .width = 2655,
+                  .height = 255,
+                  .caption = "Double and single click",
+                  .tabIndex = 3},
+    ControlLayout{.kind = ControlKind::OptionButton,
+                  .name = "DoubleClick",
+                  .id = ControlId::MouseDoubleClick,
+                  .container = kMouseFrame,
+                  .left = 120,
+                  .top = 960,
+                  .width = 2655,
+                  .height = 255,
+                  .caption = "Double click",
+                  .tabIndex = 2},
+    ControlLayout{.kind = ControlKind::Line,
+                  .name = "Line1",
+                  .container = kMouseFrame,
+                  .left = 120,
+                  .top = 840,
+                  .width = 2640},
+    ControlLayout{.kind = ControlKind::Label,
+                  .name = "Label1",
+                  .id = ControlId::MouseLabel,
+                  .container = kMouseFrame,
+                  .left = 120,
+                  .top = 240,
+                  .width = 2655,
+                  .height = 495,
+                  .caption = "When should a new message window be opened?",
+                  .tabIndex = 4,
+                  .wordWrap = true},
 };
 
 constexpr std::array kAboutControls{
-    ControlLayout{ControlKind::PushButton, "cmdOK", ControlId::AboutOK, kNoContainer, 120, 3000,
-                  1260, 345, "OK", 0, FontSpec{}, 1, true, true},
-    ControlLayout{ControlKind::PushButton, "cmdSysInfo", ControlId::AboutSysInfo, kNoContainer,
-                  2760, 3000, 1245, 345, "&System Info...", 1},
-    ControlLayout{ControlKind::Label, "Label6", ControlId{}, kNoContainer, 120, 600, 1335, 255,
-                  "Version: 1.3.2", 9},
-    ControlLayout{ControlKind::Label, "Label5", ControlId{}, kNoContainer, 1680, 2520, 2415, 255,
-                  "www.example.org/wexla98", 8, kLinkFont},
-    ControlLayout{ControlKind::Label, "Label4", ControlId{}, kNoContainer, 1680, 2160, 1575, 255,
-                  "wexla@example.org", 7, kLinkFont},
-    ControlLayout{ControlKind::Label, "Label2", ControlId{}, kNoContainer, 1080, 2160, 615, 255,
-                  "E-Mail:", 5},
-    ControlLayout{ControlKind::Label, "Label1", ControlId{}, kNoContainer, 120, 2160, 975, 255,
-                  "Contact info:", 4, kUnderlinedFont},
-    ControlLayout{ControlKind::Line, "Line1(2)", ControlId{}, kNoContainer, 120, 2880, 3840, 0, "",
-                  kNoTabStop, kShadowLine, kSeparatorShadowWidth},
-    ControlLayout{ControlKind::Image, "Image1", ControlId{}, kNoContainer, 3360, 120, 480, 480, "",
-                  kNoTabStop},
-    ControlLayout{ControlKind::Line, "Line1(1)", ControlId{}, kNoContainer, 120, 2040, 3840, 0, "",
-                  kNoTabStop, kShadowLine, kSeparatorShadowWidth},
-    ControlLayout{ControlKind::Label, "lblTitle", ControlId{}, kNoContainer, 120, 120, 1485, 360,
-                  "Wexla 98", 3, kTitleFont},
-    ControlLayout{ControlKind::Line, "Line1(0)", ControlId{}, kNoContainer, 120, 2040, 3855, 0, "",
-                  kNoTabStop, kHighlightLine, kSeparatorHighlightWidth},
-    ControlLayout{ControlKind::Label, "lblDisclaimer", ControlId{}, kNoContainer, 120, 960, 3870,
-                  1065, "", 2, kBlackText, 1, false, false, true},
-    ControlLayout{ControlKind::Line, "Line1(3)", ControlId{}, kNoContainer, 120, 2880, 3855, 0, "",
-                  kNoTabStop, kHighlightLine, kSeparatorHighlightWidth},
-    ControlLayout{ControlKind::Label, "Label3", ControlId{}, kNoContainer, 720, 2520, 855, 255,
-                  "Homepage:", 6},
+    ControlLayout{.kind = ControlKind::PushButton,
+                  .name = "cmdOK",
+                  .id = ControlId::AboutOK,
+                  .left = 120,
+                  .top = 3000,
+                  .width = 1260,
+                  .height = 345,
+                  .caption = "OK",
+                  .tabIndex = 0,
+                  .defaultButton = true,
+                  .cancelButton = true},
+    ControlLayout{.kind = ControlKind::PushButton,
+                  .name = "cmdSysInfo",
+                  .id = ControlId::AboutSysInfo,
+                  .left = 2760,
+                  .top = 3000,
+                  .width = 1245,
+                  .height = 345,
+                  .caption = "&System Info...",
+                  .tabIndex = 1},
+    ControlLayout{.kind = ControlKind::Label,
+                  .name = "Label6",
+                  .left = 120,
+                  .top = 600,
+                  .width = 1335,
+                  .height = 255,
+                  .caption = "Version: " WEXLA_VERSION_TEXT,
+                  .tabIndex = 9},
+    ControlLayout{.kind = ControlKind::Label,
+                  .name = "Label5",
+                  .left = 1680,
+                  .top = 2520,
+                  .width = 2415,
+                  .height = 255,
+                  .caption = "www.example.org/wexla98",
+                  .tabIndex = 8,
+                  .font = kLinkFont},
+    ControlLayout{.kind = ControlKind::Label,
+                  .name = "Label4",
+                  .left = 1680,
+                  .top = 2160,
+                  .width = 1575,
+                  .height = 255,
+                  .caption = "wexla@example.org",
+                  .tabIndex = 7,
+                  .font = kLinkFont},
+    ControlLayout{.kind = ControlKind::Label,
+                  .name = "Label2",
+                  .left = 1080,
+                  .top = 2160,
+                  .width = 615,
+                  .height = 255,
+                  .caption = "E-Mail:",
+                  .tabIndex = 5},
+    ControlLayout{.kind = ControlKind::Label,
+                  .name = "Label1",
+                  .left = 120,
+                  .top = 2160,
+                  .width = 975,
+                  .height = 255,
+                  .caption = "Contact info:",
+                  .tabIndex = 4,
+                  .font = kUnderlinedFont},
+    ControlLayout{.kind = ControlKind::Line,
+                  .name = "Line1(2)",
+                  .left = 120,
+                  .top = 2880,
+                  .width = 3840,
+                  .font = kShadowLine,
+                  .lineWidthPixels = kSeparatorShadowWidth},
+    ControlLayout{.kind = ControlKind::Image,
+                  .name = "Image1",
+                  .left = 3360,
+                  .top = 120,
+                  .width = 480,
+                  .height = 480},
+    ControlLayout{.kind = ControlKind::Line,
+                  .name = "Line1(1)",
+                  .left = 120,
+                  .top = 2040,
+                  .width = 3840,
+                  .font = kShadowLine,
+                  .lineWidthPixels = kSeparatorShadowWidth},
+    ControlLayout{.kind = ControlKind::Label,
+                  .name = "lblTitle",
+                  .left = 120,
+                  .top = 120,
+                  .width = 1485,
+                  .height = 360,
+                  .caption = "Wexla 98",
+                  .tabIndex = 3,
+                  .font = kTitleFont},
+    ControlLayout{.kind = ControlKind::Line,
+                  .name = "Line1(0)",
+                  .left = 120,
+                  .top = 2040,
+                  .width = 3855,
+                  .font = kHighlightLine,
+                  .lineWidthPixels = kSeparatorHighlightWidth},
+    ControlLayout{.kind = ControlKind::Label,
+                  .name = "lblDisclaimer",
+                  .left = 120,
+                  .top = 960,
+                  .width = 3870,
+                  .height = 1065,
+                  .tabIndex = 2,
+                  .font = kBlackText,
+                  .wordWrap = true},
+    ControlLayout{.kind = ControlKind::Line,
+                  .name = "Line1(3)",
+                  .left = 120,
+                  .top = 2880,
+                  .width = 3855,
+                  .font = kHighlightLine,
+                  .lineWidthPixels = kSeparatorHighlightWidth},
+    ControlLayout{.kind = ControlKind::Label,
+                  .name = "Label3",
+                  .left = 720,
+                  .top = 2520,
+                  .width = 855,
+                  .height = 255,
+                  .caption = "Homepage:",
+                  .tabIndex = 6},
 };
-
-constexpr FormLayout kMainForm{
-    kMainWindowClass,         "Wexla 98", 2100,         1260, Placement::CenterScreen, 0, 0,
-    BorderStyle::FixedSingle, false,      kMainControls};
-constexpr FormLayout kMouseForm{kMouseWindowClass,
-                                "Mouse configuration",
-                                2940,
-                                2265,
-                                Placement::CenterScreen,
-                                0,
-                                0,
-                                BorderStyle::FixedSingle,
-                                true,
-                                kMouseControls};
-constexpr FormLayout kAboutForm{kAboutWindowClass,
-                                "About Wexla 98",
-                                4095,
-                                3435,
-                                Placement::AtDesignPosition,
-                                2340,
-                                1935,
-                                BorderStyle::FixedDialog,
-                                false,
-                                kAboutControls};
 
 } // namespace
 
-const FormLayout& mainFormLayout() {
-  return kMainForm;
-}
-const FormLayout& mouseFormLayout() {
-  return kMouseForm;
-}
-const FormLayout& aboutFormLayout() {
-  return kAboutForm;
-}
-const FormLayout& formLayout(FormId form) {
-  return form == FormId::Mouse ? kMouseForm : kAboutForm;
-}
+constexpr FormLayout kMainFormLayout{.className = kMainWindowClass,
+                                     .caption = "Wexla 98",
+                                     .clientWidth = 2100,
+                                     .clientHeight = 1260,
+                                     .controls = kMainControls};
+constexpr FormLayout kMouseFormLayout{.className = kMouseWindowClass,
+                                      .caption = "Mouse configuration",
+                                      .clientWidth = 2940,
+                                      .clientHeight = 2265,
+                                      .taskbarButton = true,
+                                      .controls = kMouseControls};
+constexpr FormLayout kAboutFormLayout{.className = kAboutWindowClass,
+                                      .caption = "About Wexla 98",
+                                      .clientWidth = 4095,
+                                      .clientHeight = 3435,
+                                      .placement = Placement::AtDesignPosition,
+                                      .left = 2340,
+                                      .top = 1935,
+                                      .border = BorderStyle::FixedDialog,
+                                      .controls = kAboutControls};
 
 } // namespace wexla

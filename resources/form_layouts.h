@@ -9,9 +9,8 @@ inline constexpr const char* kPictureBoxClass = "Wexla98Hook";
 inline constexpr const char* kMouseWindowClass = "Wexla98Mouse";
 inline constexpr const char* kAboutWindowClass = "Wexla98About";
 
-const FormLayout& mainFormLayout();
-const FormLayout& mouseFormLayout();
-const FormLayout& aboutFormLayout();
-const FormLayout& formLayout(FormId form);
+extern const FormLayout kMainFormLayout;
+extern const FormLayout kMouseFormLayout;
+extern const FormLayout kAboutFormLayout;
 
 } // namespace wexla

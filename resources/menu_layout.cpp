@@ -6,17 +6,30 @@ namespace wexla {
 namespace {
 
 constexpr std::array kPopupMenu{
-    MenuItemLayout{"mnuMouse", "Mouse configuration", 1, MenuCommand::Mouse},
-    MenuItemLayout{"mnuSep", nullptr, 1, MenuCommand::None},
-    MenuItemLayout{"mnuIcon", "Icon", 1, MenuCommand::None},
-    MenuItemLayout{"mnuFileOpen", "Change icon", 2, MenuCommand::FileOpen},
-    MenuItemLayout{"mnuDefaultIcon", "Restore default icon", 2, MenuCommand::DefaultIcon},
-    MenuItemLayout{"mnuSep2", nullptr, 1, MenuCommand::None},
-    MenuItemLayout{"mnuSaveSettings", "Save settings", 1, MenuCommand::SaveSettings},
-    MenuItemLayout{"mnuHelp", "Help", 1, MenuCommand::Help},
-    MenuItemLayout{"mnuAbout", "About", 1, MenuCommand::About},
-    MenuItemLayout{"mnuSep3", nullptr, 1, MenuCommand::None},
-    MenuItemLayout{"mnuQuit", "Quit", 1, MenuCommand::Quit},
+    MenuItemLayout{.name = "mnuMouse",
+                   .caption = "Mouse configuration",
+                   .level = 1,
+                   .command = MenuCommand::Mouse},
+    MenuItemLayout{.name = "mnuSep", .caption = nullptr, .level = 1},
+    MenuItemLayout{.name = "mnuIcon", .caption = "Icon", .level = 1},
+    MenuItemLayout{.name = "mnuFileOpen",
+                   .caption = "Change icon",
+                   .level = 2,
+                   .command = MenuCommand::FileOpen},
+    MenuItemLayout{.name = "mnuDefaultIcon",
+                   .caption = "Restore default icon",
+                   .level = 2,
+                   .command = MenuCommand::DefaultIcon},
+    MenuItemLayout{.name = "mnuSep2", .caption = nullptr, .level = 1},
+    MenuItemLayout{.name = "mnuSaveSettings",
+                   .caption = "Save settings",
+                   .level = 1,
+                   .command = MenuCommand::SaveSettings},
+    MenuItemLayout{.name = "mnuHelp", .caption = "Help", .level = 1, .command = MenuCommand::Help},
+    MenuItemLayout{
+        .name = "mnuAbout", .caption = "About", .level = 1, .command = MenuCommand::About},
+    MenuItemLayout{.name = "mnuSep3", .caption = nullptr, .level = 1},
+    MenuItemLayout{.name = "mnuQuit", .caption = "Quit", .level = 1, .command = MenuCommand::Quit},
 };
 
 } // namespace

@@ -11,7 +11,7 @@ struct MenuItemLayout {
   const char* name;
   const char* caption; // nullptr for a separator
   int level;
-  MenuCommand command;
+  MenuCommand command = MenuCommand::None; // none for separators and sub-menu openers
 };
 
 std::span<const MenuItemLayout> popupMenuLayout();

@@ -3,7 +3,7 @@
 #include "dialogs/about/frm_about.h"
 #include "dialogs/mouse/frm_mouse.h"
 #include "platform/message_box_style.h"
-#include "tray/app_title.h"
+#include "state/app_title.h"
 #include "tray/settings_store.h"
 #include "tray/tray_icon_ops.h"
 
@@ -27,7 +27,7 @@ void FrmMain::setIcon(IconHandle icon) {
 void FrmMain::Form_Load() {
   loaded_ = true;
   setIcon(port_.builtinIcon());
-  const LoadOutcome outcome = loadSettings(port_, state_);
+  const LoadOutcome outcome = loadSettings(port_, port_, state_);
   // An empty path means no icon was ever chosen, so there is nothing to look for.
   if (outcome == LoadOutcome::Read && !state_.IconPath.empty() &&
       state_.IconPath != kBuiltinIconPath && !port_.findOrdinaryFile(state_.IconPath).empty()) {
@@ -37,11 +37,11 @@ void FrmMain::Form_Load() {
     }
   }
   trayIcon_ = icon_;
-  addTrayIcon(port_, state_, trayIcon_);
+  addTrayIcon(port_, port_, state_, trayIcon_);
 }
 
 void FrmMain::Form_Unload() {
-  deleteTrayIcon(port_, state_);
+  deleteTrayIcon(port_, port_, state_);
 }
 
 void FrmMain::unload() {
@@ -55,37 +55,32 @@ void FrmMain::unload() {
 
 void FrmMain::TaskbarCreated() {
   if (loaded_) {
-    addTrayIcon(port_, state_, trayIcon_);
+    addTrayIcon(port_, port_, state_, trayIcon_);
   }
 }
 
 void FrmMain::runMenuCommand(MenuCommand command) {
-  constexpr std::int16_t kFileOpenIndex = 0;
-  constexpr std::int16_t kSaveSettingsIndex = 1;
-  constexpr std::int16_t kHelpIndex = 2;
-  constexpr std::int16_t kAboutIndex = 3;
-  constexpr std::int16_t kQuitIndex = 4;
   switch (command) {
   case MenuCommand::Mouse:
     mnuMouse_Click();
     break;
   case MenuCommand::FileOpen:
-    mnuFileOpen_Click(kFileOpenIndex);
+    mnuFileOpen_Click();
     break;
   case MenuCommand::DefaultIcon:
     mnuDefaultIcon_Click();
     break;
   case MenuCommand::SaveSettings:
-    mnuSaveSettings_Click(kSaveSettingsIndex);
+    mnuSaveSettings_Click();
     break;
   case MenuCommand::Help:
-    mnuHelp_Click(kHelpIndex);
+    mnuHelp_Click();
     break;
   case MenuCommand::About:
-    mnuAbout_Click(kAboutIndex);
+    mnuAbout_Click();
     break;
   case MenuCommand::Quit:
-    mnuQuit_Click(kQuitIndex);
+    mnuQuit_Click();
     break;
   case MenuCommand::None:
     break;
@@ -96,26 +91,26 @@ void FrmMain::mnuMouse_Click() {
   mouse_.show();
 }
 
-void FrmMain::mnuAbout_Click(std::int16_t /*index*/) {
+void FrmMain::mnuAbout_Click() {
   about_.show();
 }
 
-void FrmMain::mnuSaveSettings_Click(std::int16_t /*index*/) {
-  saveSettings(port_, state_);
+void FrmMain::mnuSaveSettings_Click() {
+  saveSettings(port_, port_, state_);
 }
 
-void FrmMain::mnuHelp_Click(std::int16_t /*index*/) {
+void FrmMain::mnuHelp_Click() {
   // Whatever the shell reports for a missing file or viewer is all the user needs to see.
   static_cast<void>(port_.shellExecute(0, "Open", kHelpFileName, "", "", kShowNormal));
 }
 
-void FrmMain::mnuQuit_Click(std::int16_t /*index*/) {
+void FrmMain::mnuQuit_Click() {
   if (state_.SettingsChanged == kTrue) {
     state_.Answer = static_cast<std::int16_t>(port_.messageBox(kSaveQuestion, kAppTitle, kMbYesNo));
     // Changes are dropped only on an explicit No: a failed save, or a question the user never
     // saw, keeps the program running with the changes still in memory.
     if (state_.Answer == kIdYes) {
-      if (saveSettings(port_, state_) == SaveOutcome::Failed) {
+      if (saveSettings(port_, port_, state_) == SaveOutcome::Failed) {
         return;
       }
     } else if (state_.Answer != kIdNo) {

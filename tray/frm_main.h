@@ -1,7 +1,7 @@
 #pragma once
 // The hidden main window: start-up, shutdown, tray callbacks and the pop-up menu's commands.
 #include "platform/port.h"
-#include "tray/icon_declare.h"
+#include "state/icon_declare.h"
 
 #include <cstdint>
 
@@ -26,17 +26,19 @@ public:
   void Form_Load();
   // Closes the main window by any route: removes the icon, then the window.
   void unload();
-  void picHook_MouseMove(std::int16_t button, std::int16_t shift, float x, float y);
+  // The callback's mouse message number travels as x, in twips; the event's other values
+  // (buttons, shift keys, y) carry nothing for a callback and are not passed.
+  void picHook_MouseMove(float x);
   // The shell restarted and forgot the notification icon.
   void TaskbarCreated();
 
   void mnuMouse_Click();
-  void mnuFileOpen_Click(std::int16_t index);
+  void mnuFileOpen_Click();
   void mnuDefaultIcon_Click();
-  void mnuSaveSettings_Click(std::int16_t index);
-  void mnuHelp_Click(std::int16_t index);
-  void mnuAbout_Click(std::int16_t index);
-  void mnuQuit_Click(std::int16_t index);
+  void mnuSaveSettings_Click();
+  void mnuHelp_Click();
+  void mnuAbout_Click();
+  void mnuQuit_Click();
 
   bool loaded() const { return loaded_; }
   VbBoolean inTrayEvent() const { return InTrayEvent; }

@@ -3,12 +3,12 @@
 #include "tray/frm_main.h"
 
 #include "platform/message_box_style.h"
-#include "tray/app_title.h"
+#include "state/app_title.h"
 #include "tray/tray_icon_ops.h"
 
 namespace wexla {
 
-void FrmMain::mnuFileOpen_Click(std::int16_t /*index*/) {
+void FrmMain::mnuFileOpen_Click() {
   const std::string chosen = port_.openIconFileDialog(kIconFilter, port_.applicationDirectory());
   if (chosen.empty()) {
     return;
@@ -25,7 +25,7 @@ void FrmMain::mnuFileOpen_Click(std::int16_t /*index*/) {
   state_.IconPath = chosen;
   state_.SettingsChanged = kTrue;
   trayIcon_ = picture;
-  modifyTrayIcon(port_, state_, trayIcon_);
+  modifyTrayIcon(port_, port_, state_, trayIcon_);
   // Released only after the shell has taken its own copy of the new picture.
   setIcon(picture);
 }
@@ -37,7 +37,7 @@ void FrmMain::mnuDefaultIcon_Click() {
   state_.SettingsChanged = kTrue;
   state_.IconPath = kBuiltinIconPath;
   trayIcon_ = port_.builtinIcon();
-  modifyTrayIcon(port_, state_, trayIcon_);
+  modifyTrayIcon(port_, port_, state_, trayIcon_);
 }
 
 } // namespace wexla

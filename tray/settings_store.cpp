@@ -1,7 +1,7 @@
 #include "tray/settings_store.h"
 
 #include "platform/message_box_style.h"
-#include "tray/app_title.h"
+#include "state/app_title.h"
 #include "tray/settings_file.h"
 
 #include <algorithm>
@@ -17,7 +17,7 @@ std::string upperCased(std::string text) {
   return text;
 }
 
-void reportSaveFailure(Port& port, IconDeclare& state, const std::string& directory) {
+void reportSaveFailure(DialogPort& dialogs, IconDeclare& state, const std::string& directory) {
   std::string text = kSaveFailedText;
   text += directory;
   if (!directory.empty() && directory.back() != '\\') {
@@ -26,25 +26,25 @@ void reportSaveFailure(Port& port, IconDeclare& state, const std::string& direct
   text += kSettingsFileName;
   text += '.';
   state.Answer =
-      static_cast<std::int16_t>(port.messageBox(text, kAppTitle, kMbOk | kMbIconExclamation));
+      static_cast<std::int16_t>(dialogs.messageBox(text, kAppTitle, kMbOk | kMbIconExclamation));
 }
 
 } // namespace
 
-LoadOutcome loadSettings(Port& port, IconDeclare& state) {
+LoadOutcome loadSettings(FilePort& files, DialogPort& dialogs, IconDeclare& state) {
   state.IconPath.clear();
   state.SettingsChanged = kFalse;
   state.DoubleClickOnly = kFalse;
-  state.IniName = upperCased(port.findOrdinaryFile(kSettingsFileName));
+  state.IniName = upperCased(files.findOrdinaryFile(kSettingsFileName));
   if (state.IniName != upperCased(kSettingsFileName)) {
     return LoadOutcome::NotFound;
   }
-  const std::optional<std::string> bytes = port.readFile(kSettingsFileName, kMaxSettingsFileBytes);
+  const std::optional<std::string> bytes = files.readFile(kSettingsFileName, kMaxSettingsFileBytes);
   const std::optional<StoredSettings> stored =
       bytes ? parseSettingsFile(*bytes) : std::optional<StoredSettings>{};
   if (!stored) {
     state.Answer = static_cast<std::int16_t>(
-        port.messageBox(kUnreadableSettingsText, kAppTitle, kMbOk | kMbIconExclamation));
+        dialogs.messageBox(kUnreadableSettingsText, kAppTitle, kMbOk | kMbIconExclamation));
     return LoadOutcome::Unreadable;
   }
   state.IconPath = stored->iconPath;
@@ -52,23 +52,23 @@ LoadOutcome loadSettings(Port& port, IconDeclare& state) {
   return LoadOutcome::Read;
 }
 
-SaveOutcome saveSettings(Port& port, IconDeclare& state) {
+SaveOutcome saveSettings(FilePort& files, DialogPort& dialogs, IconDeclare& state) {
   if (state.SettingsChanged == kFalse) {
     state.Answer = static_cast<std::int16_t>(
-        port.messageBox(kNoChangesText, kAppTitle, kMbOk | kMbIconInformation));
+        dialogs.messageBox(kNoChangesText, kAppTitle, kMbOk | kMbIconInformation));
     return SaveOutcome::NothingToSave;
   }
-  const std::string directory = port.applicationDirectory();
+  const std::string directory = files.applicationDirectory();
   // The bare file names below resolve in the application directory only after this succeeds.
-  if (!port.setCurrentDirectory(directory)) {
-    reportSaveFailure(port, state, directory);
+  if (!files.setCurrentDirectory(directory)) {
+    reportSaveFailure(dialogs, state, directory);
     return SaveOutcome::Failed;
   }
   const std::string line = formatSettingsLine(state.IconPath, state.DoubleClickOnly);
-  if (!port.writeNewFile(kSettingsTempName, line) ||
-      !port.replaceFile(kSettingsTempName, kSettingsFileName)) {
-    port.deleteFile(kSettingsTempName);
-    reportSaveFailure(port, state, directory);
+  if (!files.writeNewFile(kSettingsTempName, line) ||
+      !files.replaceFile(kSettingsTempName, kSettingsFileName)) {
+    files.deleteFile(kSettingsTempName);
+    reportSaveFailure(dialogs, state, directory);
     return SaveOutcome::Failed;
   }
   state.SettingsChanged = kFalse;

@@ -1,7 +1,7 @@
 #pragma once
 // Loading the settings at start-up and saving them on request.
 #include "platform/port.h"
-#include "tray/icon_declare.h"
+#include "state/icon_declare.h"
 
 namespace wexla {
 
@@ -9,13 +9,13 @@ enum class LoadOutcome { NotFound, Read, Unreadable };
 
 // Resets the settings to their start values, then reads wexla.ini from the current directory.
 // An unreadable file keeps the start values and is reported to the user; it is never touched.
-LoadOutcome loadSettings(Port& port, IconDeclare& state);
+LoadOutcome loadSettings(FilePort& files, DialogPort& dialogs, IconDeclare& state);
 
 enum class SaveOutcome { Saved, NothingToSave, Failed };
 
 // Writes the settings into the application directory when they changed; otherwise tells the
 // user there was nothing to save. The old file is replaced only by a complete new one.
-SaveOutcome saveSettings(Port& port, IconDeclare& state);
+SaveOutcome saveSettings(FilePort& files, DialogPort& dialogs, IconDeclare& state);
 
 inline constexpr const char* kNoChangesText = "No changes were made";
 inline constexpr const char* kUnreadableSettingsText =

@@ -34,8 +34,7 @@ void FrmMain::openNewMessage(WindowHandle owner) {
   static_cast<void>(port_.shellExecute(owner, "Open", "mailto:", "", "", kShowNormal));
 }
 
-void FrmMain::picHook_MouseMove(std::int16_t /*button*/, std::int16_t /*shift*/, float x,
-                                float /*y*/) {
+void FrmMain::picHook_MouseMove(float x) {
   const WindowHandle desktop = port_.desktopWindow();
   const std::optional<std::int32_t> number = mouseMessageNumber(x, port_.twipsPerPixelX());
   if (InTrayEvent == kTrue || !number) {

@@ -1,6 +1,6 @@
 #include "tray/tray_icon_ops.h"
 
-#include "tray/app_title.h"
+#include "state/app_title.h"
 
 #include <algorithm>
 #include <cstring>
@@ -16,36 +16,37 @@ void fillTip(char (&tip)[kTipFieldLength]) {
   tip[length] = '\0';
 }
 
-void identify(Port& port, TrayIconRecord& record) {
+void fillIdentity(WindowPort& windows, TrayIconRecord& record) {
   record.cbSize = sizeof(TrayIconRecord);
   // Read afresh each time so the record always names the live callback window.
-  record.hWnd = port.hookWindow();
+  record.hWnd = windows.hookWindow();
   record.uID = kTrayIconId;
 }
 
-bool send(Port& port, IconDeclare& state, IconHandle icon, TrayMessage message) {
+bool sendFullRecord(ShellPort& shell, WindowPort& windows, IconDeclare& state, IconHandle icon,
+                    TrayMessage message) {
   TrayIconRecord& record = state.TrayIconData;
-  identify(port, record);
+  fillIdentity(windows, record);
   fillTip(record.szTip);
   record.uCallbackMessage = kTrayCallbackMessage;
   record.hIcon = icon;
   record.uFlags = kTrayFlagMessage | kTrayFlagIcon | kTrayFlagTip;
-  return port.notifyIcon(message, record);
+  return shell.notifyIcon(message, record);
 }
 
 } // namespace
 
-bool addTrayIcon(Port& port, IconDeclare& state, IconHandle icon) {
-  return send(port, state, icon, TrayMessage::Add);
+bool addTrayIcon(ShellPort& shell, WindowPort& windows, IconDeclare& state, IconHandle icon) {
+  return sendFullRecord(shell, windows, state, icon, TrayMessage::Add);
 }
 
-bool modifyTrayIcon(Port& port, IconDeclare& state, IconHandle icon) {
-  return send(port, state, icon, TrayMessage::Modify);
+bool modifyTrayIcon(ShellPort& shell, WindowPort& windows, IconDeclare& state, IconHandle icon) {
+  return sendFullRecord(shell, windows, state, icon, TrayMessage::Modify);
 }
 
-bool deleteTrayIcon(Port& port, IconDeclare& state) {
-  identify(port, state.TrayIconData);
-  return port.notifyIcon(TrayMessage::Delete, state.TrayIconData);
+bool deleteTrayIcon(ShellPort& shell, WindowPort& windows, IconDeclare& state) {
+  fillIdentity(windows, state.TrayIconData);
+  return shell.notifyIcon(TrayMessage::Delete, state.TrayIconData);
 }
 
 } // namespace wexla

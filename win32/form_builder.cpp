@@ -13,7 +13,6 @@ namespace {
 
 constexpr int kTwipsPerInch = 1440;
 constexpr int kHundredthsPointsPerInch = 7200;
-constexpr int kDialogFontSize = 825; // hundredths of a point: the classic 8.25 pt dialog font
 constexpr const char* kPreferredFace = "MS Sans Serif";
 constexpr const char* kFallbackFace = "MS Shell Dlg";
 constexpr const char* kStateProperty = "Wexla98FormState";
@@ -34,7 +33,8 @@ const ScreenResolution& screenResolution() {
   return resolution;
 }
 
-int CALLBACK noteFaceFound(const LOGFONTA* font, const TEXTMETRICA*, DWORD, LPARAM found) {
+int CALLBACK noteFaceFound(const LOGFONTA* font, const TEXTMETRICA* /*metrics*/, DWORD /*type*/,
+                           LPARAM found) {
   // Font substitution may answer with another face; only the real one counts.
   if (lstrcmpiA(font->lfFaceName, kPreferredFace) == 0) {
     *reinterpret_cast<bool*>(found) = true;
@@ -134,8 +134,7 @@ FormState* formState(HWND form) {
 }
 
 FontKey fontKeyOf(const FontSpec& font) {
-  return {font.pointSizeHundredths == kDefaultFontSize ? kDialogFontSize : font.pointSizeHundredths,
-          font.weight == 0 ? FW_NORMAL : font.weight, font.underline};
+  return {font.pointSizeHundredths, font.weight, font.underline};
 }
 
 bool isWindowed(ControlKind kind) {
@@ -380,7 +379,7 @@ HWND createForm(const FormLayout& layout, HINSTANCE instance, HWND owner, HICON 
     DestroyWindow(form);
     return nullptr;
   }
-  state.release(); // freed on WM_NCDESTROY
+  static_cast<void>(state.release()); // the window owns it now: freed on WM_NCDESTROY
   if (bigIcon != nullptr) {
     SendMessageA(form, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(bigIcon));
   }

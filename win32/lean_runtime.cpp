@@ -33,7 +33,8 @@ private:
 
 } // namespace
 
-namespace std {
+// Replacing the library's own helpers is the point of this file.
+namespace std { // NOLINT(cert-dcl58-cpp)
 
 void __throw_bad_exception() {
   throw std::bad_exception();
@@ -66,7 +67,7 @@ void __throw_out_of_range(const char* message) {
   throw LibraryError(message);
 }
 // The format's arguments only decorate the message; the format itself names the failed check.
-void __throw_out_of_range_fmt(const char* format, ...) {
+void __throw_out_of_range_fmt(const char* format, ...) { // NOLINT(cert-dcl50-cpp): its signature
   throw LibraryError(format);
 }
 void __throw_runtime_error(const char* message) {

@@ -1,11 +1,12 @@
 #include "win32/win32_port.h"
 
-#include "resources/form_layouts.h"
+#include "platform/file_folder.h"
 #include "resources/menu_layout.h"
 #include "resources/resource_ids.h"
-#include "win32/app_windows.h"
 #include "win32/form_builder.h"
+#include "win32/form_table.h"
 #include "win32/popup_menu.h"
+#include "win32/system_function.h"
 
 #include <commctrl.h>
 #include <commdlg.h>
@@ -87,8 +88,10 @@ HKEY toKey(RegistryKey key) {
 
 } // namespace
 
-Win32Port::Win32Port(HINSTANCE instance) : instance_(instance) {
+Win32Port::Win32Port(HINSTANCE instance, ProgramWindows& windows)
+    : instance_(instance), windows_(windows) {
   bigIcon_ = loadBuiltinIcon(instance, SM_CXICON, SM_CYICON);
+  // The notification area asks for the system's small icon size, which grows with the DPI.
   smallIcon_ = loadBuiltinIcon(instance, SM_CXSMICON, SM_CYSMICON);
   popup_ = buildPopupMenu(popupMenuLayout());
 }
@@ -98,42 +101,6 @@ Win32Port::~Win32Port() {
     DestroyMenu(popup_);
   }
   // Icons from the program's own resources need no release.
-}
-
-void Win32Port::attachMainWindow(HWND main, HWND hook) {
-  main_ = main;
-  hook_ = hook;
-}
-
-void Win32Port::windowDestroyed(HWND window) {
-  if (window == main_) {
-    main_ = nullptr;
-    hook_ = nullptr;
-  }
-  for (std::size_t i = 0; i < kFormCount; ++i) {
-    if (forms_[i] == window) {
-      forms_[i] = nullptr;
-      selectedOption_[i] = ControlId{};
-    }
-  }
-  // The process lives as long as any of its windows does.
-  if (main_ == nullptr &&
-      std::all_of(forms_.begin(), forms_.end(), [](HWND form) { return form == nullptr; })) {
-    PostQuitMessage(0);
-  }
-}
-
-bool Win32Port::optionNewlySelected(FormId form, ControlId option) {
-  ControlId& selected = selectedOption_[index(form)];
-  if (selected == option) {
-    return false;
-  }
-  selected = option;
-  return true;
-}
-
-WNDPROC Win32Port::formProcedure(FormId form) {
-  return form == FormId::Mouse ? mouseFormProc : aboutFormProc;
 }
 
 WindowHandle Win32Port::desktopWindow() {
@@ -165,21 +132,22 @@ float Win32Port::twipsPerPixelX() {
 }
 
 WindowHandle Win32Port::hookWindow() {
-  return reinterpret_cast<WindowHandle>(hook_);
+  return reinterpret_cast<WindowHandle>(windows_.hookWindow());
 }
 
 MenuCommand Win32Port::showPopupMenu() {
-  if (popup_ == nullptr || main_ == nullptr) {
+  HWND main = windows_.mainWindow();
+  if (popup_ == nullptr || main == nullptr) {
     return MenuCommand::None;
   }
   POINT pointer{};
   GetCursorPos(&pointer);
   // Without the foreground the menu takes no keys and does not close on a click elsewhere.
-  SetForegroundWindow(main_);
+  SetForegroundWindow(main);
   const BOOL chosen = TrackPopupMenu(popup_, TPM_LEFTALIGN | TPM_LEFTBUTTON | TPM_RETURNCMD,
-                                     pointer.x, pointer.y, 0, main_, nullptr);
+                                     pointer.x, pointer.y, 0, main, nullptr);
   // Lets the menu close properly when it was dismissed by switching away.
-  PostMessageA(main_, WM_NULL, 0, 0);
+  PostMessageA(main, WM_NULL, 0, 0);
   return static_cast<MenuCommand>(chosen);
 }
 
@@ -189,7 +157,7 @@ std::string Win32Port::openIconFileDialog(const std::string& filter,
   std::vector<char> fileName(MAX_PATH, '\0');
   OPENFILENAMEA dialog{};
   dialog.lStructSize = sizeof dialog;
-  dialog.hwndOwner = main_;
+  dialog.hwndOwner = windows_.mainWindow();
   dialog.lpstrFilter = filters.c_str();
   dialog.nFilterIndex = 1;
   dialog.lpstrFile = fileName.data();
@@ -197,52 +165,52 @@ std::string Win32Port::openIconFileDialog(const std::string& filter,
   dialog.lpstrInitialDir = initialDirectory.c_str();
   // The settings and help files are found relative to the current directory: keep it.
   dialog.Flags = OFN_NOCHANGEDIR | OFN_HIDEREADONLY | OFN_PATHMUSTEXIST | OFN_EXPLORER;
-  if (GetOpenFileNameA(&dialog) == FALSE) {
+  static const auto getOpenFileName =
+      systemFunction<decltype(&GetOpenFileNameA)>("comdlg32.dll", "GetOpenFileNameA");
+  // A dialog that cannot be shown is treated like a cancelled one.
+  if (getOpenFileName == nullptr || getOpenFileName(&dialog) == FALSE) {
     return "";
   }
   return fileName.data();
 }
 
 void Win32Port::unloadMainWindow() {
-  if (main_ != nullptr) {
-    DestroyWindow(main_);
+  if (HWND main = windows_.mainWindow()) {
+    DestroyWindow(main);
   }
 }
 
 bool Win32Port::formLoaded(FormId form) {
-  return forms_[index(form)] != nullptr;
+  return windows_.form(form) != nullptr;
 }
 
 void Win32Port::loadForm(FormId form) {
-  if (forms_[index(form)] != nullptr) {
+  if (windows_.form(form) != nullptr) {
     return;
   }
-  // The common controls are loaded only when the first window with controls is built: loaded
-  // at start-up (as an import would) they cost memory and start-up time for nothing. The
+  // The common controls are loaded only when the first window with controls is built. The
   // manifest's activation context makes this load pick version 6.
   static const bool commonControls = [] {
-    using InitFunction = BOOL(WINAPI*)(const INITCOMMONCONTROLSEX*);
-    HMODULE library = LoadLibraryA("comctl32.dll");
-    const auto initialize = library == nullptr
-                                ? nullptr
-                                : reinterpret_cast<InitFunction>(reinterpret_cast<void (*)()>(
-                                      GetProcAddress(library, "InitCommonControlsEx")));
+    const auto initialize = systemFunction<BOOL(WINAPI*)(const INITCOMMONCONTROLSEX*)>(
+        "comctl32.dll", "InitCommonControlsEx");
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES};
     // Without them the plain user32 controls still work, only unthemed.
     return initialize != nullptr && initialize(&controls) != FALSE;
   }();
   static_cast<void>(commonControls);
-  const FormLayout& layout = formLayout(form);
+  const FormClass& entry = formClass(form);
+  const FormLayout& layout = *entry.layout;
   // Windows without a taskbar button are owned by a hidden window that outlives the main
   // window, so Quit does not take them along.
   static HWND hiddenOwner =
       CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, instance_, nullptr);
-  forms_[index(form)] = createForm(layout, instance_, layout.taskbarButton ? nullptr : hiddenOwner,
-                                   bigIcon_, smallIcon_, formProcedure(form));
+  HWND owner = layout.taskbarButton ? nullptr : hiddenOwner;
+  windows_.formCreated(
+      form, createForm(layout, instance_, owner, bigIcon_, smallIcon_, entry.windowProcedure));
 }
 
 void Win32Port::showForm(FormId form) {
-  HWND window = forms_[index(form)];
+  HWND window = windows_.form(form);
   if (window == nullptr) {
     return;
   }
@@ -257,7 +225,7 @@ void Win32Port::showForm(FormId form) {
 }
 
 void Win32Port::unloadForm(FormId form) {
-  HWND window = forms_[index(form)];
+  HWND window = windows_.form(form);
   if (window != nullptr) {
     ShowWindow(window, SW_HIDE);
     DestroyWindow(window);
@@ -265,17 +233,12 @@ void Win32Port::unloadForm(FormId form) {
 }
 
 void Win32Port::setOptionSelected(FormId form, ControlId option, bool selected) {
-  HWND window = forms_[index(form)];
+  HWND window = windows_.form(form);
   if (window == nullptr) {
     return;
   }
   CheckDlgButton(window, static_cast<int>(option), selected ? BST_CHECKED : BST_UNCHECKED);
-  ControlId& current = selectedOption_[index(form)];
-  if (selected) {
-    current = option;
-  } else if (current == option) {
-    current = ControlId{};
-  }
+  windows_.optionSet(form, option, selected);
 }
 
 IconHandle Win32Port::builtinIcon() {
@@ -302,9 +265,7 @@ std::string Win32Port::applicationDirectory() {
       return "";
     }
     if (length < path.size()) {
-      std::string directory(path.data(), length);
-      const std::size_t slash = directory.find_last_of("\\/");
-      return slash == std::string::npos ? std::string() : directory.substr(0, slash);
+      return folderOfFile(std::string_view(path.data(), length));
     }
     path.resize(path.size() * 2);
   }
@@ -337,12 +298,18 @@ std::string Win32Port::findOrdinaryFile(const std::string& pattern) {
 std::optional<std::string> Win32Port::readFile(const std::string& name, std::size_t maxBytes) {
   FileHandle file(CreateFileA(name.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                               FILE_ATTRIBUTE_NORMAL, nullptr));
-  LARGE_INTEGER size{};
-  if (!file.valid() || GetFileSizeEx(file.get(), &size) == FALSE || size.QuadPart < 0 ||
-      static_cast<unsigned long long>(size.QuadPart) > maxBytes) {
+  if (!file.valid()) {
     return std::nullopt;
   }
-  std::string bytes(static_cast<std::size_t>(size.QuadPart), '\0');
+  // GetFileSize, not GetFileSizeEx: the older call is there on every Windows the program
+  // supports. Any size beyond 4 GiB is far above every limit the callers pass.
+  DWORD sizeHigh = 0;
+  const DWORD sizeLow = GetFileSize(file.get(), &sizeHigh);
+  if ((sizeLow == INVALID_FILE_SIZE && GetLastError() != NO_ERROR) || sizeHigh != 0 ||
+      sizeLow > maxBytes) {
+    return std::nullopt;
+  }
+  std::string bytes(sizeLow, '\0');
   DWORD read = 0;
   if (!bytes.empty() && (ReadFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &read,
                                   nullptr) == FALSE ||
@@ -368,8 +335,18 @@ bool Win32Port::writeNewFile(const std::string& name, const std::string& bytes) 
 }
 
 bool Win32Port::replaceFile(const std::string& source, const std::string& target) {
-  return MoveFileExA(source.c_str(), target.c_str(),
-                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != FALSE;
+  static const auto moveFileEx =
+      systemFunction<BOOL(WINAPI*)(LPCSTR, LPCSTR, DWORD)>("kernel32.dll", "MoveFileExA");
+  if (moveFileEx != nullptr) {
+    return moveFileEx(source.c_str(), target.c_str(),
+                      MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != FALSE;
+  }
+  // Without the one-step replacement: remove the target, then rename. Should the rename fail,
+  // the complete new file is still there under the source name.
+  if (DeleteFileA(target.c_str()) == FALSE && GetLastError() != ERROR_FILE_NOT_FOUND) {
+    return false;
+  }
+  return MoveFileA(source.c_str(), target.c_str()) != FALSE;
 }
 
 void Win32Port::deleteFile(const std::string& name) {

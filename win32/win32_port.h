@@ -1,28 +1,19 @@
 #pragma once
-// The platform as the program sees it on Windows: shell, user interface, files, registry.
+// The platform as the program sees it on Windows: every role of the port, and nothing else.
 #include "platform/port.h"
+#include "win32/program_windows.h"
 
 #include <windows.h>
-
-#include <array>
 
 namespace wexla {
 
 class Win32Port final : public Port {
 public:
-  explicit Win32Port(HINSTANCE instance);
+  Win32Port(HINSTANCE instance, ProgramWindows& windows);
   Win32Port(const Win32Port&) = delete;
   Win32Port& operator=(const Win32Port&) = delete;
   ~Win32Port() override;
 
-  // Window bookkeeping for the event routing and the message loop.
-  void attachMainWindow(HWND main, HWND hook);
-  HWND mainWindow() const { return main_; }
-  HWND form(FormId form) const { return forms_[index(form)]; }
-  // A window of ours is gone; the process ends when none is left.
-  void windowDestroyed(HWND window);
-  // Tracks which option of a group is selected, so a click on it again is no new selection.
-  bool optionNewlySelected(FormId form, ControlId option);
   HICON bigIcon() const { return bigIcon_; }
 
   WindowHandle desktopWindow() override;
@@ -60,18 +51,11 @@ public:
   bool startProgram(const std::string& programPath, int showCommand) override;
 
 private:
-  static constexpr std::size_t kFormCount = 2;
-  static std::size_t index(FormId form) { return static_cast<std::size_t>(form); }
-  static WNDPROC formProcedure(FormId form);
-
   HINSTANCE instance_;
-  HWND main_ = nullptr;
-  HWND hook_ = nullptr;
+  ProgramWindows& windows_;
   HMENU popup_ = nullptr;
   HICON bigIcon_ = nullptr;
   HICON smallIcon_ = nullptr;
-  std::array<HWND, kFormCount> forms_{};
-  std::array<ControlId, kFormCount> selectedOption_{};
 };
 
 } // namespace wexla

@@ -1,20 +1,29 @@
 // Entry point of wexla98.exe.
-#include "win32/app_windows.h"
+#include "state/app_title.h"
+#include "win32/application.h"
+#include "win32/system_function.h"
+#include "win32/window_procedures.h"
 
 namespace {
 
+// Declared by the headers only for newer targets than the oldest Windows the program runs on.
+constexpr DWORD kSearchSystem32Only = 0x00000800; // LOAD_LIBRARY_SEARCH_SYSTEM32
+
 // DLLs are looked up in the system directory only, so a planted copy beside the program or in
-// the current directory is never loaded.
+// the current directory is never loaded. Both calls are missing on the oldest systems, which
+// have no safer search order to offer.
 void restrictDllSearch() {
-  using SetDefaultDllDirectoriesFunction = BOOL(WINAPI*)(DWORD);
-  HMODULE kernel = GetModuleHandleA("kernel32.dll");
-  const auto setDefault = reinterpret_cast<SetDefaultDllDirectoriesFunction>(
-      reinterpret_cast<void (*)()>(GetProcAddress(kernel, "SetDefaultDllDirectories")));
-  if (setDefault != nullptr) {
-    setDefault(LOAD_LIBRARY_SEARCH_SYSTEM32);
+  const auto setDefaultDllDirectories =
+      wexla::systemFunction<BOOL(WINAPI*)(DWORD)>("kernel32.dll", "SetDefaultDllDirectories");
+  if (setDefaultDllDirectories != nullptr) {
+    setDefaultDllDirectories(kSearchSystem32Only);
   }
-  // Older systems: at least drop the current directory from the search.
-  SetDllDirectoryA("");
+  // Systems without the call above: at least drop the current directory from the search.
+  const auto setDllDirectory =
+      wexla::systemFunction<BOOL(WINAPI*)(LPCSTR)>("kernel32.dll", "SetDllDirectoryA");
+  if (setDllDirectory != nullptr) {
+    setDllDirectory("");
+  }
 }
 
 } // namespace
@@ -24,22 +33,15 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE /*previous*/, LPSTR /*commandLi
   restrictDllSearch();
   static wexla::Application app(instance);
   if (!wexla::createMainWindow(app, instance)) {
-    MessageBoxA(nullptr, "Wexla 98 could not create its window.", "Wexla 98", MB_OK | MB_ICONSTOP);
+    MessageBoxA(nullptr, "Wexla 98 could not create its window.", wexla::kAppTitle,
+                MB_OK | MB_ICONSTOP);
     return 1;
   }
   app.main.Form_Load();
 
   MSG message{};
   while (GetMessageA(&message, nullptr, 0, 0) > 0) {
-    bool dialogMessage = false;
-    for (const wexla::FormId form : {wexla::FormId::Mouse, wexla::FormId::About}) {
-      HWND window = app.port.form(form);
-      if (window != nullptr && IsDialogMessageA(window, &message) != FALSE) {
-        dialogMessage = true;
-        break;
-      }
-    }
-    if (!dialogMessage) {
+    if (!app.windows.routeDialogMessage(message)) {
       TranslateMessage(&message);
       DispatchMessageA(&message);
     }

@@ -1,7 +1,7 @@
 #include "dialogs/about/sys_info.h"
 
 #include "platform/message_box_style.h"
-#include "tray/app_title.h"
+#include "state/app_title.h"
 
 #include <array>
 
@@ -61,45 +61,56 @@ std::optional<std::string> decodeRegistryValue(std::uint32_t type, std::string_v
   return std::nullopt;
 }
 
-VbBoolean GetKeyValue(Port& port, RegistryKey KeyRoot, const std::string& KeyName,
+VbBoolean GetKeyValue(RegistryPort& port, RegistryKey KeyRoot, const std::string& KeyName,
                       const std::string& SubKeyRef, std::string& KeyVal) {
   RegistryKey KeyHandle = 0;
-  VbBoolean result = kFalse;
+  bool read = false;
+  bool withoutData = false;
   if (port.regOpenKey(KeyRoot, KeyName, kKeyRead, KeyHandle) == kSuccess) {
     std::array<unsigned char, kValueBufferSize> ValueBuffer{};
     std::uint32_t ValueType = 0;
     std::uint32_t ValueSize = kValueBufferSize;
-    if (port.regQueryValue(KeyHandle, SubKeyRef, ValueType, ValueBuffer.data(), ValueSize) ==
-            kSuccess &&
-        ValueSize <= kValueBufferSize) {
+    read = port.regQueryValue(KeyHandle, SubKeyRef, ValueType, ValueBuffer.data(), ValueSize) ==
+               kSuccess &&
+           ValueSize <= kValueBufferSize;
+    withoutData = read && ValueSize == 0;
+    if (read && !withoutData) {
       const std::string_view stored(reinterpret_cast<const char*>(ValueBuffer.data()), ValueSize);
       if (std::optional<std::string> text = decodeRegistryValue(ValueType, stored)) {
         KeyVal = std::move(*text);
       }
-      result = kTrue;
     }
   }
-  if (result == kFalse) {
+  port.regCloseKey(KeyHandle);
+  if (withoutData) {
+    throw RegistryValueWithoutData();
+  }
+  if (!read) {
     KeyVal.clear();
   }
-  port.regCloseKey(KeyHandle);
-  return result;
+  return toVbBoolean(read);
 }
 
 void StartSysInfo(Port& port) {
-  std::string ProgramPath;
-  bool found =
-      GetKeyValue(port, kHkeyLocalMachine, kMsInfoKey, kMsInfoValue, ProgramPath) != kFalse;
-  if (!found && GetKeyValue(port, kHkeyLocalMachine, kToolsLocationKey, kToolsLocationValue,
-                            ProgramPath) != kFalse) {
-    const std::string candidate = ProgramPath + kMsInfoProgram;
-    found = !port.findOrdinaryFile(candidate).empty();
-    if (found) {
-      ProgramPath = candidate;
+  // Every way the program cannot be found or started, a value without data included, ends in
+  // the one message below.
+  try {
+    std::string ProgramPath;
+    bool found =
+        GetKeyValue(port, kHkeyLocalMachine, kMsInfoKey, kMsInfoValue, ProgramPath) != kFalse;
+    if (!found && GetKeyValue(port, kHkeyLocalMachine, kToolsLocationKey, kToolsLocationValue,
+                              ProgramPath) != kFalse) {
+      const std::string candidate = ProgramPath + kMsInfoProgram;
+      found = !port.findOrdinaryFile(candidate).empty();
+      if (found) {
+        ProgramPath = candidate;
+      }
     }
-  }
-  if (found && !ProgramPath.empty() && port.startProgram(ProgramPath, kShowNormal)) {
-    return;
+    if (found && !ProgramPath.empty() && port.startProgram(ProgramPath, kShowNormal)) {
+      return;
+    }
+  } catch (const RegistryValueWithoutData&) {
+    // Reported below like every other failed lookup.
   }
   // The answer is deliberately not kept: this box is no question.
   static_cast<void>(port.messageBox(kSysInfoUnavailableText, kAppTitle, kMbOk));

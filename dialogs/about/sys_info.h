@@ -4,6 +4,7 @@
 #include "platform/vb_boolean.h"
 
 #include <cstdint>
+#include <exception>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -28,7 +29,16 @@ inline constexpr const char* kSysInfoUnavailableText =
 // The text a value's stored bytes stand for; nothing for types that are not converted.
 std::optional<std::string> decodeRegistryValue(std::uint32_t type, std::string_view stored);
 
-VbBoolean GetKeyValue(Port& port, RegistryKey KeyRoot, const std::string& KeyName,
+// A value that holds no data at all: no text can be read from it, so the lookup cannot go on
+// (the key is closed all the same).
+class RegistryValueWithoutData : public std::exception {
+public:
+  const char* what() const noexcept override { return "registry value without data"; }
+};
+
+// True when the value was read, False when the key or the value cannot be read; throws
+// RegistryValueWithoutData for a value without data.
+VbBoolean GetKeyValue(RegistryPort& port, RegistryKey KeyRoot, const std::string& KeyName,
                       const std::string& SubKeyRef, std::string& KeyVal);
 
 void StartSysInfo(Port& port);

@@ -1,13 +1,13 @@
 #pragma once
 // The modeless "Mouse configuration" window: chooses single- or double-click opening.
 #include "platform/port.h"
-#include "tray/icon_declare.h"
+#include "state/icon_declare.h"
 
 namespace wexla {
 
 class FrmMouse {
 public:
-  FrmMouse(Port& port, IconDeclare& state) : port_(port), state_(state) {}
+  FrmMouse(WindowPort& port, IconDeclare& state) : port_(port), state_(state) {}
 
   // Creates the window on first use (running the load step), then makes it visible.
   void show();
@@ -21,7 +21,7 @@ private:
   void DoubleClick_Click();
   void BothClick_Click();
 
-  Port& port_;
+  WindowPort& port_;
   IconDeclare& state_;
 };
 

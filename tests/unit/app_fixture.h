@@ -23,7 +23,7 @@ protected:
   FrmMain main{port, state, mouse, about};
 
   void callback(int number) {
-    main.picHook_MouseMove(0, 0, static_cast<float>(number) * port.twipsPerPixel, 0.0f);
+    main.picHook_MouseMove(static_cast<float>(number) * port.twipsPerPixel);
   }
   void chooseFromMenu(MenuCommand command) {
     port.menuChoices.push_back(command);

@@ -54,7 +54,7 @@ struct Program {
     port.startablePrograms.insert(kMsInfoPath);
   }
   void callback(int number) {
-    main.picHook_MouseMove(0, 0, static_cast<float>(number) * port.twipsPerPixel, 0.0f);
+    main.picHook_MouseMove(static_cast<float>(number) * port.twipsPerPixel);
   }
   void choose(MenuCommand command) {
     port.menuChoices.push_back(command);

@@ -19,7 +19,7 @@ TEST_F(SettingsStoreTest, LoadResetsToStartValuesWhenThereIsNoFile) {
   state.IconPath = "stale";
   state.DoubleClickOnly = kTrue;
   state.SettingsChanged = kTrue;
-  EXPECT_EQ(loadSettings(port, state), LoadOutcome::NotFound);
+  EXPECT_EQ(loadSettings(port, port, state), LoadOutcome::NotFound);
   EXPECT_EQ(state.IconPath, "");
   EXPECT_EQ(state.DoubleClickOnly, kFalse);
   EXPECT_EQ(state.SettingsChanged, kFalse);
@@ -28,7 +28,7 @@ TEST_F(SettingsStoreTest, LoadResetsToStartValuesWhenThereIsNoFile) {
 
 TEST_F(SettingsStoreTest, LoadFindsTheFileWhateverTheLetterCase) {
   port.putFile(port.currentDir, "WEXLA.INI", "\"0\",#TRUE#\r\n");
-  EXPECT_EQ(loadSettings(port, state), LoadOutcome::Read);
+  EXPECT_EQ(loadSettings(port, port, state), LoadOutcome::Read);
   EXPECT_EQ(state.IniName, "WEXLA.INI");
   EXPECT_EQ(state.IconPath, "0");
   EXPECT_EQ(state.DoubleClickOnly, kTrue);
@@ -38,7 +38,7 @@ TEST_F(SettingsStoreTest, LoadIgnoresAHiddenFileAndOnesInOtherDirectories) {
   port.putFile(port.appDir, "wexla.ini", "\"0\",#TRUE#\r\n");
   settingsFile("\"0\",#TRUE#\r\n");
   port.hiddenFiles.insert(port.currentDir + "\\wexla.ini");
-  EXPECT_EQ(loadSettings(port, state), LoadOutcome::NotFound);
+  EXPECT_EQ(loadSettings(port, port, state), LoadOutcome::NotFound);
   EXPECT_EQ(state.DoubleClickOnly, kFalse);
 }
 
@@ -47,7 +47,7 @@ TEST_F(SettingsStoreTest, UnreadableFileKeepsStartValuesTellsTheUserAndIsLeftAlo
     settingsFile(bytes);
     state = IconDeclare{};
     port.messageBoxes.clear();
-    EXPECT_EQ(loadSettings(port, state), LoadOutcome::Unreadable) << bytes;
+    EXPECT_EQ(loadSettings(port, port, state), LoadOutcome::Unreadable) << bytes;
     EXPECT_EQ(state.IconPath, "");
     EXPECT_EQ(state.DoubleClickOnly, kFalse);
     ASSERT_EQ(port.messageBoxes.size(), 1u);
@@ -60,13 +60,13 @@ TEST_F(SettingsStoreTest, UnreadableFileKeepsStartValuesTellsTheUserAndIsLeftAlo
 TEST_F(SettingsStoreTest, FileThatCannotBeOpenedIsReportedLikeAnUnreadableOne) {
   settingsFile("\"0\",#TRUE#\r\n");
   port.failing.insert("readFile");
-  EXPECT_EQ(loadSettings(port, state), LoadOutcome::Unreadable);
+  EXPECT_EQ(loadSettings(port, port, state), LoadOutcome::Unreadable);
   EXPECT_EQ(port.messageBoxes.size(), 1u);
 }
 
 TEST_F(SettingsStoreTest, SaveWithoutChangeOnlySaysSo) {
   state.Answer = 99;
-  EXPECT_EQ(saveSettings(port, state), SaveOutcome::NothingToSave);
+  EXPECT_EQ(saveSettings(port, port, state), SaveOutcome::NothingToSave);
   ASSERT_EQ(port.messageBoxes.size(), 1u);
   EXPECT_EQ(port.messageBoxes[0].text, "No changes were made");
   EXPECT_EQ(port.messageBoxes[0].style, kMbIconInformation);
@@ -78,12 +78,12 @@ TEST_F(SettingsStoreTest, SaveWritesIntoTheApplicationDirectoryAndOnlyOnce) {
   state.IconPath = "C:\\i, j.ico";
   state.DoubleClickOnly = kTrue;
   state.SettingsChanged = kTrue;
-  EXPECT_EQ(saveSettings(port, state), SaveOutcome::Saved);
+  EXPECT_EQ(saveSettings(port, port, state), SaveOutcome::Saved);
   EXPECT_EQ(port.fileAt(port.appDir, "wexla.ini"), "\"C:\\i, j.ico\",#TRUE#\r\n");
   EXPECT_EQ(port.fileAt(port.appDir, kSettingsTempName), "<missing>");
   EXPECT_EQ(port.currentDir, port.appDir);
   EXPECT_EQ(state.SettingsChanged, kFalse);
-  EXPECT_EQ(saveSettings(port, state), SaveOutcome::NothingToSave);
+  EXPECT_EQ(saveSettings(port, port, state), SaveOutcome::NothingToSave);
 }
 
 TEST_F(SettingsStoreTest, FailedSaveKeepsTheOldFileWholeAndTheChangeFlagSet) {
@@ -93,7 +93,7 @@ TEST_F(SettingsStoreTest, FailedSaveKeepsTheOldFileWholeAndTheChangeFlagSet) {
     port.failing.insert(failingCall);
     state.SettingsChanged = kTrue;
     state.IconPath = "new";
-    EXPECT_EQ(saveSettings(port, state), SaveOutcome::Failed) << failingCall;
+    EXPECT_EQ(saveSettings(port, port, state), SaveOutcome::Failed) << failingCall;
     EXPECT_EQ(state.SettingsChanged, kTrue);
     EXPECT_EQ(port.fileAt(port.appDir, "wexla.ini"), "\"old\",#FALSE#\r\n");
     EXPECT_EQ(port.fileAt(port.appDir, kSettingsTempName), "<missing>");
@@ -101,7 +101,7 @@ TEST_F(SettingsStoreTest, FailedSaveKeepsTheOldFileWholeAndTheChangeFlagSet) {
     EXPECT_EQ(port.messageBoxes[0].text,
               "The settings could not be saved to C:\\Apps\\Wexla\\wexla.ini.");
     port.failing.clear();
-    EXPECT_EQ(saveSettings(port, state), SaveOutcome::Saved);
+    EXPECT_EQ(saveSettings(port, port, state), SaveOutcome::Saved);
     EXPECT_EQ(port.fileAt(port.appDir, "wexla.ini"), "\"new\",#FALSE#\r\n");
   }
 }

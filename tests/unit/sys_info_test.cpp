@@ -40,8 +40,7 @@ TEST_F(SysInfo, TextValuesWithAndWithoutTerminator) {
   EXPECT_EQ(read("K", "a", &ok), "C:\\x.exe");
   EXPECT_EQ(ok, kTrue);
   EXPECT_EQ(read("K", "b"), "C:\\x.exe");
-  EXPECT_EQ(read("K", "empty", &ok), "");
-  EXPECT_EQ(ok, kTrue);
+  EXPECT_THROW(read("K", "empty"), RegistryValueWithoutData);
   EXPECT_TRUE(port.openKeys.empty());
 }
 
@@ -125,7 +124,12 @@ TEST_F(SysInfo, EveryDeadEndShowsTheSameMessage) {
       }, // binary: empty path
       [](FakePort& p) {
         p.registry[kEntry1]["PATH"] = {kRegSz, ""};
-      },                                                   // no data at all
+      },                // no data at all
+      [](FakePort& p) { // no data in the second entry: the current drive's root is not tried
+        p.registry[kEntry2]["MSINFO"] = {kRegSz, ""};
+        p.files["\\MSINFO32.EXE"] = "MZ";
+        p.startablePrograms = {"\\MSINFO32.EXE"};
+      },
       [](FakePort& p) { p.failing.insert("regOpenKey"); }, // access refused
   };
   for (const Setup setup : cases) {

@@ -92,9 +92,9 @@ TEST_F(TrayShell, MessageNumberIsRoundedHalfToEven) {
   EXPECT_FALSE(mouseMessageNumber(3e38f, 1e-3f));
 
   main.Form_Load();
-  main.picHook_MouseMove(0, 0, 514.5f * kPixel, 0.0f);
+  main.picHook_MouseMove(514.5f * kPixel);
   EXPECT_EQ(port.mailRequests(), 1);
-  main.picHook_MouseMove(0, 0, 515.5f * kPixel, 0.0f); // 516: nothing
+  main.picHook_MouseMove(515.5f * kPixel); // 516: nothing
   EXPECT_EQ(port.mailRequests(), 1);
 }
 
@@ -160,7 +160,7 @@ TEST_F(TrayShell, QuitAfterAChangeAsksAndSavesOnlyOnYes) {
     state.SettingsChanged = kTrue;
     state.IconPath = "0";
     port.messageBoxAnswers.push_back(answer);
-    app.mnuQuit_Click(4);
+    app.mnuQuit_Click();
     ASSERT_EQ(port.messageBoxes.size(), 1u);
     EXPECT_EQ(port.messageBoxes[0].text, "Changes were made. Do you want to save?");
     EXPECT_EQ(port.messageBoxes[0].style, kMbYesNo);
@@ -174,7 +174,7 @@ TEST_F(TrayShell, QuitAfterAChangeAsksAndSavesOnlyOnYes) {
 TEST_F(TrayShell, QuitAsksOnlyWhenTheFlagIsExactlyTrue) {
   main.Form_Load();
   state.SettingsChanged = 1;
-  main.mnuQuit_Click(4);
+  main.mnuQuit_Click();
   EXPECT_TRUE(port.messageBoxes.empty());
   EXPECT_TRUE(port.mainWindowUnloaded);
 }
@@ -184,7 +184,7 @@ TEST_F(TrayShell, QuitStaysWhenTheRequestedSaveFails) {
   state.SettingsChanged = kTrue;
   port.failing.insert("writeNewFile");
   port.messageBoxAnswers = {kIdYes, 1};
-  main.mnuQuit_Click(4);
+  main.mnuQuit_Click();
   EXPECT_FALSE(port.mainWindowUnloaded);
   EXPECT_TRUE(main.loaded());
   EXPECT_EQ(state.SettingsChanged, kTrue);

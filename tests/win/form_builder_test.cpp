@@ -4,7 +4,9 @@
 // The expected figures are the ones at 96 DPI (15 twips per pixel). Exit code 0 when all pass.
 #include "resources/form_layouts.h"
 #include "tests/win/win_check.h"
+#include "wexla_version.h"
 #include "win32/form_builder.h"
+#include "win32/system_function.h"
 
 #include <windows.h>
 
@@ -181,7 +183,7 @@ void checkStylesOfFixedWindow(HWND form) {
 }
 
 void testMouseForm(const Environment& env) {
-  HWND form = build(env, wexla::mouseFormLayout(), nullptr);
+  HWND form = build(env, wexla::kMouseFormLayout, nullptr);
   CHECK(form != nullptr);
   const SIZE client = clientSize(form);
   CHECK_EQ(client.cx, kMouseClient.cx);
@@ -253,7 +255,7 @@ void testMouseForm(const Environment& env) {
 }
 
 void testAboutForm(const Environment& env, HWND owner) {
-  HWND form = build(env, wexla::aboutFormLayout(), owner);
+  HWND form = build(env, wexla::kAboutFormLayout, owner);
   CHECK(form != nullptr);
   const SIZE client = clientSize(form);
   CHECK_EQ(client.cx, kAboutClient.cx);
@@ -276,7 +278,7 @@ void testAboutForm(const Environment& env, HWND owner) {
                                                "Homepage:",
                                                "wexla@example.org",
                                                "www.example.org/wexla98",
-                                               "Version: 1.3.2"};
+                                               "Version: " WEXLA_VERSION_TEXT};
   std::vector<std::string> texts;
   for (HWND c : childrenInZOrder(form)) {
     texts.push_back(textOf(c));
@@ -350,8 +352,8 @@ void testMainForm(HWND main) {
 
 // Design order decides which of two lines at the same place shows; frames offset their lines,
 // and options in different frames are separate groups whatever the design order.
-constexpr wexla::FontSpec kGrayLine{wexla::kDefaultFontSize, 0, false, kGray};
-constexpr wexla::FontSpec kWhiteLine{wexla::kDefaultFontSize, 0, false, kWhite};
+constexpr wexla::FontSpec kGrayLine{.color = kGray};
+constexpr wexla::FontSpec kWhiteLine{.color = kWhite};
 constexpr int kProbeFrame = 2; // index of the frame below
 constexpr int kThinLine = 1;
 constexpr int kDoubleLine = 2;
@@ -362,66 +364,85 @@ constexpr wexla::ControlId kRight1{31};
 constexpr wexla::ControlId kRight2{32};
 constexpr wexla::ControlId kProbeFrameId{30};
 using wexla::ControlKind;
-using wexla::kNoContainer;
-using wexla::kNoTabStop;
 constexpr std::array kProbeControls{
-    wexla::ControlLayout{ControlKind::Line,
-                         "white",
-                         {},
-                         kNoContainer,
-                         150,
-                         150,
-                         300,
-                         0,
-                         "",
-                         kNoTabStop,
-                         kWhiteLine,
-                         kDoubleLine},
-    wexla::ControlLayout{ControlKind::Line,
-                         "gray",
-                         {},
-                         kNoContainer,
-                         150,
-                         150,
-                         300,
-                         0,
-                         "",
-                         kNoTabStop,
-                         kGrayLine,
-                         kThinLine},
-    wexla::ControlLayout{ControlKind::Frame, "frame", kProbeFrameId, kNoContainer, 1500, 300, 1200,
-                         1500, "", 3},
-    wexla::ControlLayout{ControlKind::Line,
-                         "down",
-                         {},
-                         kProbeFrame,
-                         150,
-                         300,
-                         0,
-                         600,
-                         "",
-                         kNoTabStop,
-                         kGrayLine,
-                         kWideLine},
-    wexla::ControlLayout{ControlKind::OptionButton, "r2", kRight2, kProbeFrame, 300, 900, 600, 240,
-                         "r2", 5},
-    wexla::ControlLayout{ControlKind::OptionButton, "l1", kLeft1, kNoContainer, 150, 900, 600, 240,
-                         "l1", 1},
-    wexla::ControlLayout{ControlKind::OptionButton, "r1", kRight1, kProbeFrame, 300, 600, 600, 240,
-                         "r1", 4},
-    wexla::ControlLayout{ControlKind::OptionButton, "l2", kLeft2, kNoContainer, 150, 1200, 600, 240,
-                         "l2", 2},
+    wexla::ControlLayout{.kind = ControlKind::Line,
+                         .name = "white",
+                         .left = 150,
+                         .top = 150,
+                         .width = 300,
+                         .font = kWhiteLine,
+                         .lineWidthPixels = kDoubleLine},
+    wexla::ControlLayout{.kind = ControlKind::Line,
+                         .name = "gray",
+                         .left = 150,
+                         .top = 150,
+                         .width = 300,
+                         .font = kGrayLine,
+                         .lineWidthPixels = kThinLine},
+    wexla::ControlLayout{.kind = ControlKind::Frame,
+                         .name = "frame",
+                         .id = kProbeFrameId,
+                         .left = 1500,
+                         .top = 300,
+                         .width = 1200,
+                         .height = 1500,
+                         .tabIndex = 3},
+    wexla::ControlLayout{.kind = ControlKind::Line,
+                         .name = "down",
+                         .container = kProbeFrame,
+                         .left = 150,
+                         .top = 300,
+                         .height = 600,
+                         .font = kGrayLine,
+                         .lineWidthPixels = kWideLine},
+    wexla::ControlLayout{.kind = ControlKind::OptionButton,
+                         .name = "r2",
+                         .id = kRight2,
+                         .container = kProbeFrame,
+                         .left = 300,
+                         .top = 900,
+                         .width = 600,
+                         .height = 240,
+                         .caption = "r2",
+                         .tabIndex = 5},
+    wexla::ControlLayout{.kind = ControlKind::OptionButton,
+                         .name = "l1",
+                         .id = kLeft1,
+                         .left = 150,
+                         .top = 900,
+                         .width = 600,
+                         .height = 240,
+                         .caption = "l1",
+                         .tabIndex = 1},
+    wexla::ControlLayout{.kind = ControlKind::OptionButton,
+                         .name = "r1",
+                         .id = kRight1,
+                         .container = kProbeFrame,
+                         .left = 300,
+                         .top = 600,
+                         .width = 600,
+                         .height = 240,
+                         .caption = "r1",
+                         .tabIndex = 4},
+    wexla::ControlLayout{.kind = ControlKind::OptionButton,
+                         .name = "l2",
+                         .id = kLeft2,
+                         .left = 150,
+                         .top = 1200,
+                         .width = 600,
+                         .height = 240,
+                         .caption = "l2",
+                         .tabIndex = 2},
 };
-constexpr wexla::FormLayout kProbeForm{"Wexla98FormProbe",
-                                       "probe",
-                                       3000,
-                                       2100,
-                                       wexla::Placement::AtDesignPosition,
-                                       1500,
-                                       1500,
-                                       wexla::BorderStyle::FixedSingle,
-                                       true,
-                                       kProbeControls};
+constexpr wexla::FormLayout kProbeForm{.className = "Wexla98FormProbe",
+                                       .caption = "probe",
+                                       .clientWidth = 3000,
+                                       .clientHeight = 2100,
+                                       .placement = wexla::Placement::AtDesignPosition,
+                                       .left = 1500,
+                                       .top = 1500,
+                                       .taskbarButton = true,
+                                       .controls = kProbeControls};
 // The same in pixels.
 constexpr Box kProbeRight1{120, 60, 40, 16}; // frame at 100,20 plus 20,40
 constexpr POINT kProbeLineStart{10, 10};     // both horizontal lines, 20 long
@@ -476,9 +497,9 @@ GuiCounts guiCounts() {
 
 // One create/destroy cycle of every form; returns whether the fonts the controls used are gone.
 bool buildAndDestroyAll(const Environment& env) {
-  HWND main = build(env, wexla::mainFormLayout(), nullptr);
-  HWND mouse = build(env, wexla::mouseFormLayout(), nullptr);
-  HWND about = build(env, wexla::aboutFormLayout(), main);
+  HWND main = build(env, wexla::kMainFormLayout, nullptr);
+  HWND mouse = build(env, wexla::kMouseFormLayout, nullptr);
+  HWND about = build(env, wexla::kAboutFormLayout, main);
   std::vector<HGDIOBJ> fonts;
   for (HWND form : {mouse, about}) {
     for (HWND c : childrenInZOrder(form)) {
@@ -518,7 +539,12 @@ void testNoLeaks(const Environment& env) {
 } // namespace
 
 int main() {
-  SetProcessDPIAware();
+  // The program is DPI-aware through its manifest; this test has none. The call is missing
+  // before Vista, where every process sees the real resolution.
+  if (const auto setDpiAware =
+          wexla::systemFunction<BOOL(WINAPI*)()>("user32.dll", "SetProcessDPIAware")) {
+    setDpiAware();
+  }
   HDC screen = GetDC(nullptr);
   const int dpi = GetDeviceCaps(screen, LOGPIXELSX);
   ReleaseDC(nullptr, screen);
@@ -541,7 +567,7 @@ int main() {
   hook.lpszClassName = wexla::kPictureBoxClass;
   RegisterClassExA(&hook);
 
-  HWND main = build(env, wexla::mainFormLayout(), nullptr);
+  HWND main = build(env, wexla::kMainFormLayout, nullptr);
   CHECK(main != nullptr);
   testMainForm(main);
   testMouseForm(env);

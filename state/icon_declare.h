@@ -1,8 +1,8 @@
 #pragma once
 // The state every window shares: the two user settings, the unsaved-change flag, the last
 // message-box answer, and the one notification record.
+#include "platform/tray_icon_record.h"
 #include "platform/vb_boolean.h"
-#include "tray/tray_icon_record.h"
 
 #include <cstdint>
 #include <string>

@@ -1,7 +1,9 @@
-#include "win32/app_windows.h"
+#include "win32/window_procedures.h"
 
 #include "resources/form_layouts.h"
+#include "win32/application.h"
 #include "win32/form_builder.h"
+#include "win32/form_table.h"
 
 #include <exception>
 
@@ -20,25 +22,12 @@ template <typename Handler> void runSafely(Handler&& handler) {
   }
 }
 
-std::int16_t shiftState(WPARAM keys) {
-  constexpr std::int16_t kShift = 1;
-  constexpr std::int16_t kControl = 2;
-  return static_cast<std::int16_t>(((keys & MK_SHIFT) != 0 ? kShift : 0) |
-                                   ((keys & MK_CONTROL) != 0 ? kControl : 0));
-}
-
-std::int16_t buttonState(WPARAM keys) {
-  return static_cast<std::int16_t>(keys & (MK_LBUTTON | MK_RBUTTON | MK_MBUTTON));
-}
-
 LRESULT CALLBACK hookWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == WM_MOUSEMOVE && g_app != nullptr) {
     // The shell puts the mouse message number where a mouse move carries its x pixel, and the
     // handler works in twips like every coordinate of the program.
     const float x = static_cast<float>(LOWORD(lParam)) * twipsPerPixelX();
-    const float y = static_cast<float>(HIWORD(lParam)) * twipsPerPixelY();
-    runSafely(
-        [&] { g_app->main.picHook_MouseMove(buttonState(wParam), shiftState(wParam), x, y); });
+    runSafely([x] { g_app->main.picHook_MouseMove(x); });
     return 0;
   }
   return DefWindowProcA(window, message, wParam, lParam);
@@ -65,7 +54,7 @@ LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
       }
       return 0;
     case WM_DESTROY:
-      g_app->port.windowDestroyed(window);
+      g_app->windows.windowDestroyed(window);
       break;
     default:
       break;
@@ -78,10 +67,6 @@ bool isButtonClick(WPARAM wParam, ControlId control) {
   return LOWORD(wParam) == static_cast<int>(control) && HIWORD(wParam) == BN_CLICKED;
 }
 
-} // namespace
-
-namespace {
-
 void mouseCommand(HWND window, WPARAM wParam) {
   // Close is no default button, so the dialog manager reports Enter on it as IDOK.
   const bool enterOnClose =
@@ -90,10 +75,11 @@ void mouseCommand(HWND window, WPARAM wParam) {
   if (isButtonClick(wParam, ControlId::MouseClose) || enterOnClose) {
     runSafely([] { g_app->mouse.Command1_Click(); });
   }
-  for (const ControlId option : {ControlId::MouseDoubleClick, ControlId::MouseBothClick}) {
-    if (isButtonClick(wParam, option) &&
+  for (const ControlLayout& control : formClass(FormId::Mouse).layout->controls) {
+    const ControlId option = control.id;
+    if (control.kind == ControlKind::OptionButton && isButtonClick(wParam, option) &&
         IsDlgButtonChecked(window, static_cast<int>(option)) == BST_CHECKED &&
-        g_app->port.optionNewlySelected(FormId::Mouse, option)) {
+        g_app->windows.optionNewlySelected(FormId::Mouse, option)) {
       runSafely([option] { g_app->mouse.optionSelected(option); });
     }
   }
@@ -127,7 +113,7 @@ LRESULT formWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam, 
       g_app->port.unloadForm(form);
       return 0;
     case WM_DESTROY:
-      g_app->port.windowDestroyed(window);
+      g_app->windows.windowDestroyed(window);
       break;
     default:
       break;
@@ -156,13 +142,13 @@ bool createMainWindow(Application& app, HINSTANCE instance) {
   if (RegisterClassExA(&hookClass) == 0) {
     return false;
   }
-  HWND main = createForm(mainFormLayout(), instance, nullptr, app.port.bigIcon(),
+  HWND main = createForm(kMainFormLayout, instance, nullptr, app.port.bigIcon(),
                          reinterpret_cast<HICON>(app.port.builtinIcon()), mainWindowProc);
   HWND hook = main == nullptr ? nullptr : FindWindowExA(main, nullptr, kPictureBoxClass, nullptr);
   if (hook == nullptr) {
     return false;
   }
-  app.port.attachMainWindow(main, hook);
+  app.windows.attachMainWindow(main, hook);
   return true;
 }
 
