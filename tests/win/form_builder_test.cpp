@@ -485,6 +485,95 @@ void testPaintingOrderAndGroups(const Environment& env) {
   DestroyWindow(form);
 }
 
+// At any resolution: each form's client area and each control scale from twips to the
+// screen's pixels, the fonts from points, and every label's text, measured in the font its
+// control really got, fits the label.
+constexpr int kTwipsPerInch = 1440;
+constexpr int kHundredthsPointsPerInch = 7200;
+constexpr const char* kDesignFace = "MS Sans Serif";
+
+int CALLBACK noteDesignFace(const LOGFONTA* font, const TEXTMETRICA* /*metrics*/, DWORD /*type*/,
+                            LPARAM found) {
+  *reinterpret_cast<bool*>(found) = lstrcmpiA(font->lfFaceName, kDesignFace) == 0;
+  return *reinterpret_cast<bool*>(found) ? 0 : 1;
+}
+
+bool systemHasDesignFace() {
+  LOGFONTA query{};
+  query.lfCharSet = DEFAULT_CHARSET;
+  lstrcpynA(query.lfFaceName, kDesignFace, LF_FACESIZE);
+  bool found = false;
+  HDC screen = GetDC(nullptr);
+  EnumFontFamiliesExA(screen, &query, noteDesignFace, reinterpret_cast<LPARAM>(&found), 0);
+  ReleaseDC(nullptr, screen);
+  return found;
+}
+
+HWND controlOf(HWND form, const wexla::ControlLayout& control) {
+  if (control.id != wexla::ControlId{}) {
+    return GetDlgItem(form, static_cast<int>(control.id));
+  }
+  return control.caption[0] == '\0' ? nullptr : childWithText(form, control.caption);
+}
+
+// The text's size in the control's own font: one line, or wrapped at the control's width.
+SIZE measuredText(HWND label, bool wordWrap, std::string& face) {
+  HDC dc = GetDC(label);
+  HGDIOBJ previous =
+      SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageA(label, WM_GETFONT, 0, 0)));
+  std::array<char, LF_FACESIZE> faceName{};
+  GetTextFaceA(dc, static_cast<int>(faceName.size()), faceName.data());
+  face = faceName.data();
+  const std::string text = textOf(label);
+  RECT area{};
+  GetClientRect(label, &area);
+  if (!wordWrap) {
+    area.right = 0;
+  }
+  DrawTextA(dc, text.c_str(), -1, &area,
+            DT_CALCRECT | DT_NOPREFIX | (wordWrap ? DT_WORDBREAK : DT_SINGLELINE));
+  SelectObject(dc, previous);
+  ReleaseDC(label, dc);
+  return {area.right - area.left, area.bottom - area.top};
+}
+
+void testScaledToScreen(const Environment& env, int dpi) {
+  const auto pixels = [dpi](int twips) { return MulDiv(twips, dpi, kTwipsPerInch); };
+  // The design sizes are made for the design face; Wine's stand-in comes with fonts-wine.
+  const bool designFace = systemHasDesignFace();
+  check(designFace, "the system has MS Sans Serif", __LINE__);
+  for (const wexla::FormLayout* layout : {&wexla::kMouseFormLayout, &wexla::kAboutFormLayout}) {
+    HWND form = build(env, *layout, nullptr);
+    CHECK(form != nullptr);
+    CHECK_EQ(clientSize(form).cx, pixels(layout->clientWidth));
+    CHECK_EQ(clientSize(form).cy, pixels(layout->clientHeight));
+    for (const wexla::ControlLayout& control : layout->controls) {
+      HWND window = controlOf(form, control);
+      if (window == nullptr) {
+        continue; // painted by the form, or a label without text
+      }
+      const RECT box = childRect(form, window);
+      checkEqual(box.right - box.left, pixels(control.width), control.name, __LINE__);
+      checkEqual(box.bottom - box.top, pixels(control.height), control.name, __LINE__);
+      checkEqual(fontOf(window).lfHeight,
+                 -MulDiv(control.font.pointSizeHundredths, dpi, kHundredthsPointsPerInch),
+                 control.name, __LINE__);
+      if (control.kind != wexla::ControlKind::Label) {
+        continue;
+      }
+      std::string face;
+      const SIZE text = measuredText(window, control.wordWrap, face);
+      std::printf("%d DPI %s \"%s\" in %s: text %ld x %ld px, label %ld x %ld px\n", dpi,
+                  control.name, control.caption, face.c_str(), text.cx, text.cy,
+                  box.right - box.left, box.bottom - box.top);
+      check(!designFace || face == kDesignFace, control.name, __LINE__); // used where present
+      check(text.cx <= box.right - box.left && text.cy <= box.bottom - box.top, control.name,
+            __LINE__);
+    }
+    DestroyWindow(form);
+  }
+}
+
 struct GuiCounts {
   DWORD gdi;
   DWORD user;
@@ -548,9 +637,12 @@ int main() {
   HDC screen = GetDC(nullptr);
   const int dpi = GetDeviceCaps(screen, LOGPIXELSX);
   ReleaseDC(nullptr, screen);
+  Environment env{GetModuleHandleA(nullptr), makeSolidIcon(kIconSize, kIconColour),
+                  makeSolidIcon(kSmallIconSize, kIconColour)};
+  testScaledToScreen(env, dpi);
+  // The pixel figures below are the ones of a standard screen.
   if (dpi != kExpectedDpi) {
-    std::printf("screen is at %d DPI; the expected figures are for %d\n", dpi, kExpectedDpi);
-    return 1;
+    return wexla::wincheck::finish();
   }
   CHECK(wexla::twipsPerPixelX() == kTwipsPerPixel && wexla::twipsPerPixelY() == kTwipsPerPixel);
   // To nearest, not truncated: 7 twips are less than half a pixel, 8 more.
@@ -558,8 +650,6 @@ int main() {
   CHECK_EQ(wexla::twipsToPixelsY(8), 1);
   CHECK_EQ(wexla::twipsToPixelsY(-8), -1);
 
-  Environment env{GetModuleHandleA(nullptr), makeSolidIcon(kIconSize, kIconColour),
-                  makeSolidIcon(kSmallIconSize, kIconColour)};
   WNDCLASSEXA hook{};
   hook.cbSize = sizeof hook;
   hook.lpfnWndProc = DefWindowProcA;

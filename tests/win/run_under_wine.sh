@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Runs a Windows test program under wine64 with a private virtual display and the build's
 # own Wine prefix (made on first use). Usage: run_under_wine.sh PREFIX PROGRAM [ARGS...]
+# WEXLA_LOG_PIXELS=N sets the prefix's screen resolution to N DPI first.
 set -euo pipefail
 prefix=$1
 shift
@@ -13,6 +14,18 @@ mkdir -p "$(dirname "$prefix")"
   flock 9
   if [ ! -f "$prefix/system.reg" ]; then
     "$wine" wineboot -i >/dev/null 2>&1
+    "$wineserver" -w
+  fi
+  # Debian's Wine does not itself look in the fonts-wine folder: without this the prefix has
+  # none of Wine's stand-ins for the Windows UI fonts and the windows fall back to a wider one.
+  fonts=$prefix/drive_c/windows/Fonts
+  if [ -d /usr/share/wine/fonts ] && [ ! -e "$fonts/sserife.fon" ]; then
+    mkdir -p "$fonts"
+    ln -sf /usr/share/wine/fonts/* "$fonts/"
+  fi
+  if [ -n "${WEXLA_LOG_PIXELS:-}" ]; then
+    "$wine" reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD \
+      /d "$WEXLA_LOG_PIXELS" /f >/dev/null 2>&1
     "$wineserver" -w
   fi
 ) 9>"$prefix.lock"

@@ -185,6 +185,14 @@ void iconLoading(const std::string& dir) {
   DeleteObject(info.hbmMask);
   port.destroyIcon(icon);
 
+  // The built-in tray icon comes at the size the system asks for, which grows with the DPI.
+  ICONINFO builtin{};
+  CHECK(GetIconInfo(reinterpret_cast<HICON>(port.builtinIcon()), &builtin));
+  GetObjectA(builtin.hbmColor, sizeof bitmap, &bitmap);
+  CHECK_EQ(bitmap.bmWidth, GetSystemMetrics(SM_CXSMICON));
+  DeleteObject(builtin.hbmColor);
+  DeleteObject(builtin.hbmMask);
+
   const std::string bad[] = {"", smallIconFile().substr(0, 30),
                              std::string("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16)};
   for (const std::string& bytes : bad) {
