@@ -1,7 +1,9 @@
 // Builds the program's real window designs with the form builder and checks what Windows made of
 // them: sizes and places in pixels, styles, texts, Tab order, option groups, fonts, colours, the
 // pixels the form paints itself, and that nothing leaks over many create/destroy cycles.
-// The expected figures are the ones at 96 DPI (15 twips per pixel). Exit code 0 when all pass.
+// The scaling of every form and the fit of every label's text are checked at the screen's
+// resolution, whatever it is; the exact pixel figures below are the ones at 96 DPI (15 twips per
+// pixel) and are checked only there. Exit code 0 when all pass.
 #include "resources/form_layouts.h"
 #include "tests/win/win_check.h"
 #include "wexla_version.h"
