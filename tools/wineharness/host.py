@@ -15,6 +15,8 @@ WINESERVER = shutil.which("wineserver") or "/usr/lib/wine/wineserver"
 I686_CC = "i686-w64-mingw32-gcc"
 # The tiny program of the 32-bit check exits with this; anything else means it did not run.
 CHECK_EXIT_CODE = 42
+# Where a PE file's header starts is stored at 0x3C; the header names the machine.
+PE_OFFSET_AT, PE_HEAD_BYTES, I386_MACHINE = 0x3C, 4096, b"\x4c\x01"
 SCREEN_GEOMETRY = "1024x768x24"
 DISPLAYS = os.environ.get("WINEHARNESS_DISPLAYS", "70-199")
 
@@ -110,19 +112,33 @@ def loader(arch):
     return LOADERS[arch]
 
 
-def arch_unavailable(arch, prefix, work_dir):
-    """None when this host runs arch's programs under Wine, else the reason in plain words. For
-    i686 a tiny 32-bit console program must run and return its exit code."""
+def loader_for(exe):
+    """The loader for a PE file, by the machine its header names."""
+    with open(exe, "rb") as data:
+        head = data.read(PE_HEAD_BYTES)
+    at = int.from_bytes(head[PE_OFFSET_AT:PE_OFFSET_AT + 4], "little")
+    return LOADERS["i686" if head[at + 4:at + 6] == I386_MACHINE else "x86_64"]
+
+
+def loader_unavailable(arch):
+    """None when arch's Wine loader is there and the kernel executes it, else the reason."""
     if not os.access(loader(arch), os.X_OK):
         return "no Wine loader %s for %s programs" % (loader(arch), arch)
-    if arch != "i686":
-        return None
     try:
         subprocess.run([loader(arch), "--version"], stdout=subprocess.DEVNULL,
                        stderr=subprocess.DEVNULL, timeout=TOOL_TIMEOUT)
     except OSError as error:
-        return "this kernel does not execute 32-bit programs (%s: %s)" % (loader(arch),
-                                                                       error.strerror)
+        return "this kernel does not execute %s programs (%s: %s)" % (arch, loader(arch),
+                                                                   error.strerror)
+    return None
+
+
+def arch_unavailable(arch, prefix, work_dir):
+    """None when this host runs arch's programs under Wine, else the reason in plain words. For
+    i686 a tiny 32-bit console program must run and return its exit code."""
+    reason = loader_unavailable(arch)
+    if reason or arch != "i686":
+        return reason
     if not shutil.which(I686_CC):
         return "%s is missing, so the 32-bit check program cannot be built" % I686_CC
     source = os.path.join(work_dir, "exit_check.c")

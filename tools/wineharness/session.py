@@ -70,12 +70,12 @@ class Program:
 class Session(Shell):
     """Xvfb + prefix copy + a keeper process; a context manager, or call close().
 
-    arch: "x86_64" or "i686", the loader start() uses; a host that cannot run it raises
-    NotRunnable. probe: path of the x86_64 probe.exe (default $WINEHARNESS_PROBE). dpi: the
-    screen's LogPixels for every program of the session (default Wine's 96)."""
+    arch: "x86_64" or "i686" (default $WINEHARNESS_ARCH, else x86_64), the loader start()
+    uses; a host that cannot run it raises NotRunnable. probe: path of probe.exe (default
+    $WINEHARNESS_PROBE). dpi: the screen's LogPixels for the session's programs (default 96)."""
 
-    def __init__(self, arch="x86_64", probe=None, dpi=None):
-        self.arch = arch
+    def __init__(self, arch=None, probe=None, dpi=None):
+        self.arch = arch or os.environ.get("WINEHARNESS_ARCH", "x86_64")
         self.probe_exe = probe or os.environ.get("WINEHARNESS_PROBE")
         if not self.probe_exe or not os.path.isfile(self.probe_exe):
             raise HarnessError("WINEHARNESS_PROBE must name probe.exe (got %r)"
@@ -91,19 +91,23 @@ class Session(Shell):
             raise
 
     def _start(self, dpi):
+        self._require(host.loader_unavailable(self.arch))
         self.prefix = os.path.join(self.dir, "prefix")
         subprocess.run(["cp", "-a", _Template.get(), self.prefix], check=True,
                        timeout=host.TOOL_TIMEOUT)
-        reason = host.arch_unavailable(self.arch, self.prefix, self.dir)
-        if reason:
-            print("NOT RUN: the %s tests did not run: %s." % (self.arch, reason), flush=True)
-            raise NotRunnable(NOT_RUN_EXIT)
+        self._require(host.arch_unavailable(self.arch, self.prefix, self.dir))
         self.xvfb, self.display = host.start_xvfb(self.dir)
         self.env = host.base_env(self.prefix, self.display)
         if dpi is not None:
             self.reg_set(DESKTOP_KEY, "LogPixels", dpi, "REG_DWORD")
-        self.keeper = self.spawn([host.TOOLS_LOADER, self.probe_exe, "keeper"], "keeper")
+        self.keeper = self.spawn([host.loader_for(self.probe_exe), self.probe_exe, "keeper"],
+                                 "keeper")
         self._install_mailer()
+
+    def _require(self, reason):
+        if reason:
+            print("NOT RUN: the %s tests did not run: %s." % (self.arch, reason), flush=True)
+            raise NotRunnable(NOT_RUN_EXIT)
 
     def close(self):
         for program in self.programs:
@@ -146,6 +150,24 @@ class Session(Shell):
         if program in self.programs:
             self.programs.remove(program)
 
+    def prefix_programs(self):
+        """Linux PIDs of the prefix's Windows programs outside the system folder, also those
+        started by others (a shortcut, an uninstaller going on from a copy of itself)."""
+        found = []
+        wanted = ("WINEPREFIX=%s" % self.prefix).encode()
+        for entry in filter(str.isdigit, os.listdir("/proc")):
+            try:
+                with open("/proc/%s/environ" % entry, "rb") as environ:
+                    if wanted not in environ.read().split(b"\0"):
+                        continue
+                with open("/proc/%s/cmdline" % entry, "rb") as cmdline:
+                    program = cmdline.read().split(b"\0")[0].decode("latin-1").lower()
+            except OSError:
+                continue  # ended meanwhile
+            if program[1:3] == ":\\" and not program.startswith("c:\\windows\\"):
+                found.append(int(entry))
+        return found
+
     def wine(self, *args, check=True, loader=host.TOOLS_LOADER):
         """Runs a Windows command-line program to its end; returns (exit code, output text)."""
         code, out = host.run_to_end([loader, *args], self.env, self.dir, PROBE_TIMEOUT)
@@ -155,8 +177,8 @@ class Session(Shell):
 
     def probe(self, *args):
         """Runs the probe; returns its JSON objects, or None when it found nothing."""
-        code, out = host.run_to_end([host.TOOLS_LOADER, self.probe_exe, *args], self.env,
-                                    self.dir, PROBE_TIMEOUT)
+        code, out = host.run_to_end([host.loader_for(self.probe_exe), self.probe_exe, *args],
+                                    self.env, self.dir, PROBE_TIMEOUT)
         if code == 1:
             return None
         if code != 0:

@@ -7,7 +7,8 @@ from . import host
 from .host import HarnessError, wait_for
 
 TRAY_NAME = "Wine System Tray"
-# Wine's own tray lays icons out in NIM_ADD order, one square cell each.
+# Wine's own tray lays icons out in NIM_ADD order, one square cell each, as high as the tray
+# (20 px at 96 DPI).
 TRAY_CELL = 20
 X_LEFT, X_RIGHT = 1, 3
 # Both clicks of a double click within GetDoubleClickTime (500 ms); separate ones further apart.
@@ -95,10 +96,10 @@ class Shell:
     def click_tray(self, icon=1, button=X_LEFT, double=False):
         """Clicks icon number `icon` (in the order the icons were added)."""
         tray = self.wait_tray()
+        cell = self.geometry(tray)[3]
         # Nothing keeps the tray on top; a later window may cover it.
         self.xdotool("windowraise", tray, check=False)
-        self.xdotool("mousemove", "--window", tray, TRAY_CELL * icon - TRAY_CELL // 2,
-                     TRAY_CELL // 2)
+        self.xdotool("mousemove", "--window", tray, cell * icon - cell // 2, cell // 2)
         if double:
             self.xdotool("click", "--repeat", 2, "--delay", DOUBLE_CLICK_DELAY_MS, button)
         else:
@@ -106,14 +107,15 @@ class Shell:
 
     def hover_tray(self, icon=1):
         tray = self.wait_tray()
-        x = TRAY_CELL * icon - TRAY_CELL // 2
+        cell = self.geometry(tray)[3]
         # Two small moves: Wine's tooltip timer starts on motion inside the icon.
-        self.xdotool("mousemove", "--window", tray, x - 2, TRAY_CELL // 2 - 2)
-        self.xdotool("mousemove", "--window", tray, x, TRAY_CELL // 2)
+        self.xdotool("mousemove", "--window", tray, cell * icon - cell // 2 - 2, cell // 2 - 2)
+        self.xdotool("mousemove", "--window", tray, cell * icon - cell // 2, cell // 2)
 
     def tray_pixels(self, icon=1):
-        return self.pixels(self.wait_tray(), "%dx%d+%d+0" % (TRAY_CELL, TRAY_CELL,
-                                                               TRAY_CELL * (icon - 1)))
+        tray = self.wait_tray()
+        cell = self.geometry(tray)[3]
+        return self.pixels(tray, "%dx%d+%d+0" % (cell, cell, cell * (icon - 1)))
 
     def clear_tray(self):
         """Waits until the tray is empty after its programs ended. Wine drops a killed
