@@ -5,7 +5,6 @@ import json
 import os
 import re
 import shutil
-import signal
 import subprocess
 import unittest
 
@@ -126,7 +125,8 @@ class Surroundings(wexla.AppTest):
             script = subprocess.Popen([os.path.join(ROOT, "scripts", "run.sh")], env=env,
                                       stdout=log, stderr=subprocess.STDOUT,
                                       stdin=subprocess.DEVNULL, start_new_session=True)
-        self.addCleanup(lambda: script.poll() is None and os.killpg(script.pid, signal.SIGKILL))
+        # Whatever the script leaves behind is ended by PID, also when a step fails.
+        self.addCleanup(lambda: [wh.end_pid(pid) for pid in leftovers(script.pid, prefix)])
         display = wh.wait_for(lambda: re.findall(r"virtual display (:\d+)",
                                                   read_text(log.name)),
                               timeout=RUN_TIMEOUT, what="run.sh's display")[0]

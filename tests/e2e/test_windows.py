@@ -130,7 +130,7 @@ class Windows(wexla.AppTest):
         self.assertEqual(["mailto:"], app.hand_offs(1))
         self.session.click_button(window, "Double and single click")
         wh.wait_for(lambda: selected() == ["Double and single click"], what="the option")
-        app.keys(wexla.MOUSE_TITLE, "Return")
+        self.session.click_button(window, "Close")
         app.window_gone(wexla.MOUSE_TITLE)
         app.choose("Save settings")
         wh.wait_for(lambda: app.read_settings() == wexla.settings_line("0", False),

@@ -21,6 +21,12 @@ menu_keys, menu_rows measured from the menu's pixels, click_menu_row), Win32 win
 the probe (windows, controls, click_button, message_box, answer) and X windows by PID.
 host.py: loaders, the 32-bit check, wait_for (every wait polls with a timeout), end_process.
 icons.py: icon files of one-colour images.
+wexla.py: Wexla 98 as a person meets it (App: a copy in its own folder, menu commands by
+keyboard or mouse, the Open dialog, its windows and message boxes, clicks and hand-offs) and
+AppTest, a unittest base class with one session per class.
+probe.cpp: the helper inside the prefix (Win32 texts, button clicks, tray callbacks, a shell
+restart, process counters); started with no command it stands in for another program and logs
+its command line.
 
 A host that cannot run the session's architecture makes Session raise NotRunnable, a
 SystemExit with code 77, which ctest reports as "not run" when SKIP_RETURN_CODE is 77. Create
@@ -29,7 +35,8 @@ sessions in setUpModule or setUpClass, whose failures unittest does not swallow.
 
 import os
 
-from .host import HarnessError, arch_unavailable, end_process, loader, wait_for  # noqa: F401
+from .host import (HarnessError, arch_unavailable, end_pid, end_process, loader,  # noqa: F401
+                   wait_for)
 from .icons import icon_bytes, write_icon  # noqa: F401
 from .session import NOT_RUN_EXIT, NotRunnable, Program, Session  # noqa: F401
 from .shell import (SEPARATE_CLICK_GAP_S, TRAY_CELL, X_LEFT, X_RIGHT,  # noqa: F401

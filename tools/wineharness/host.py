@@ -18,7 +18,7 @@ CHECK_EXIT_CODE = 42
 # Where a PE file's header starts is stored at 0x3C; the header names the machine.
 PE_OFFSET_AT, PE_HEAD_BYTES, I386_MACHINE = 0x3C, 4096, b"\x4c\x01"
 SCREEN_GEOMETRY = "1024x768x24"
-DISPLAYS = os.environ.get("WINEHARNESS_DISPLAYS", "70-199")
+DISPLAYS = os.environ.get("WINEHARNESS_DISPLAYS", "100-199")
 
 DEFAULT_TIMEOUT = 20.0
 POLL_INTERVAL = 0.1
@@ -55,6 +55,14 @@ def end_process(process, grace=END_GRACE):
         process.wait(timeout=grace)
     except ProcessLookupError:
         pass
+
+
+def end_pid(pid):
+    """Ends a process a script of ours started and left behind, by its PID."""
+    try:
+        os.kill(pid, signal.SIGKILL)
+    except ProcessLookupError:
+        pass  # ended meanwhile
 
 
 def run_to_end(argv, env, cwd=None, timeout=TOOL_TIMEOUT):

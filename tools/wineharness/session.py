@@ -196,11 +196,11 @@ class Session(Shell):
         self.wine("reg", "add", key, "/v", name, "/t", kind, "/d", data, "/f", self._view())
 
     def reg_delete(self, key, name):
-        """Deletes a value in both views; fails when it is still there."""
+        """Deletes a value in both views; fails when the session's view still has it."""
         for view in ("/reg:32", "/reg:64"):
             self.wine("reg", "delete", key, "/v", name, "/f", view, check=False)
-            if self.wine("reg", "query", key, "/v", name, view, check=False)[0] == 0:
-                raise HarnessError("%s\\%s could not be deleted" % (key, name))
+        if self.wine("reg", "query", key, "/v", name, self._view(), check=False)[0] == 0:
+            raise HarnessError("%s\\%s could not be deleted" % (key, name))
 
     def reg_values(self, key):
         """A key's values as {name: (type, data)} in the session's view, or None."""

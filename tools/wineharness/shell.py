@@ -12,7 +12,7 @@ TRAY_NAME = "Wine System Tray"
 TRAY_CELL = 20
 X_LEFT, X_RIGHT = 1, 3
 # Both clicks of a double click within GetDoubleClickTime (500 ms); separate ones further apart.
-DOUBLE_CLICK_DELAY_MS = 80
+DOUBLE_CLICK_DELAY_MS = 40
 SEPARATE_CLICK_GAP_S = 0.8
 # Far from the tray (top left) and from where menus and message boxes open.
 PARKING_POINT = (1000, 700)
@@ -118,14 +118,23 @@ class Shell:
         return self.pixels(tray, "%dx%d+%d+0" % (cell, cell, cell * (icon - 1)))
 
     def clear_tray(self):
-        """Waits until the tray is empty after its programs ended. Wine drops a killed
-        program's icon only when it next tells the dead window about the mouse, so the pointer
-        passes over the tray until the tray window goes."""
+        """Waits until the tray is empty after its programs ended: its window gone, or its
+        first cell as blank as its last. Wine drops a killed program's icon only when it next
+        tells the dead window about the mouse, so the pointer passes over the tray meanwhile."""
         nudge = [NUDGE_OFFSET]
+
+        def blank(tray):
+            try:
+                _, _, width, cell = self.geometry(tray)
+                first, last = (self.pixels(tray, "%dx%d+%d+0" % (cell, cell, x))
+                               for x in (0, width - cell))
+                return first == last
+            except HarnessError:
+                return self.tray_window() is None  # unmapped meanwhile
 
         def gone():
             tray = self.tray_window()
-            if tray is None:
+            if tray is None or blank(tray):
                 self.move_away()
                 return True
             nudge[0] = -nudge[0]
