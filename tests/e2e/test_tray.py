@@ -91,7 +91,7 @@ class Tray(wexla.AppTest):
         self.assertEqual("No changes were made", app.answer())
         app.click("Quit")
         app.program.wait_exit()
-        self.session.wait_tray_gone()
+        self.session.wait_tray_empty()
         self.assertEqual([app.exe_name], os.listdir(app.app_dir))
 
     def test_icon_comes_back_once_after_a_shell_restart(self):

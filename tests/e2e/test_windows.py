@@ -138,7 +138,7 @@ class Windows(wexla.AppTest):
         # Quit with the window open: the icon goes at once, the program when the window closes.
         app.choose("Mouse configuration")
         app.choose("Quit")
-        self.session.wait_tray_gone()
+        self.session.wait_tray_empty()
         self.assertTrue(app.running())
         self.session.click_button(app.window(wexla.MOUSE_TITLE), "Close")
         app.program.wait_exit()

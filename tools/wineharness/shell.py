@@ -12,7 +12,7 @@ TRAY_NAME = "Wine System Tray"
 TRAY_CELL = 20
 X_LEFT, X_RIGHT = 1, 3
 # Both clicks of a double click within GetDoubleClickTime (500 ms); separate ones further apart.
-DOUBLE_CLICK_DELAY_MS = 40
+DOUBLE_CLICK_DELAY_MS = 80
 SEPARATE_CLICK_GAP_S = 0.8
 # Far from the tray (top left) and from where menus and message boxes open.
 PARKING_POINT = (1000, 700)
@@ -90,7 +90,9 @@ class Shell:
     def wait_tray(self):
         return wait_for(self.tray_window, what="the tray window to show")
 
-    def wait_tray_gone(self):
+    def wait_tray_empty(self):
+        """Waits until the icons went by themselves (the pointer stays away) and Wine unmapped
+        its tray window, ~2 s after the last icon: a new icon before that would be hidden."""
         wait_for(lambda: self.tray_window() is None, what="the tray window to go")
 
     def click_tray(self, icon=1, button=X_LEFT, double=False):
@@ -118,23 +120,14 @@ class Shell:
         return self.pixels(tray, "%dx%d+%d+0" % (cell, cell, cell * (icon - 1)))
 
     def clear_tray(self):
-        """Waits until the tray is empty after its programs ended: its window gone, or its
-        first cell as blank as its last. Wine drops a killed program's icon only when it next
-        tells the dead window about the mouse, so the pointer passes over the tray meanwhile."""
+        """Waits until the tray window went after its programs ended. Wine drops a killed
+        program's icon only when it next tells the dead window about the mouse, so the pointer
+        passes over the tray meanwhile."""
         nudge = [NUDGE_OFFSET]
-
-        def blank(tray):
-            try:
-                _, _, width, cell = self.geometry(tray)
-                first, last = (self.pixels(tray, "%dx%d+%d+0" % (cell, cell, x))
-                               for x in (0, width - cell))
-                return first == last
-            except HarnessError:
-                return self.tray_window() is None  # unmapped meanwhile
 
         def gone():
             tray = self.tray_window()
-            if tray is None or blank(tray):
+            if tray is None:
                 self.move_away()
                 return True
             nudge[0] = -nudge[0]

@@ -113,10 +113,8 @@ class App:
         self.leave_tray()
 
     def leave_tray(self):
-        """The icon's tooltip carries the program's name; it must be gone before the next
-        step looks for the program's windows."""
+        # Off the tray, so that no tooltip or hover covers what comes next.
         self.session.move_away()
-        wait_for(lambda: not self.session.tooltips(), what="the tray tooltip to hide")
 
     def choose_icon_file(self, windows_path):
         """Change icon, then the path typed into the Open dialog, where focus starts."""
@@ -151,7 +149,7 @@ class App:
         """Quit with nothing to save: the program ends and takes its icon along."""
         self.choose("Quit")
         self.program.wait_exit()
-        self.session.wait_tray_gone()
+        self.session.wait_tray_empty()
 
     # ----- clicks -----
 
