@@ -78,7 +78,8 @@ class Windows(wexla.AppTest):
 
         app.start()
         wh.wait_for(lambda: self.shows(RED), what="the saved icon at start")
-        app.choose("Icon", "Restore default icon")
+        # With the mouse this time: rows measured from the menu and its submenu.
+        app.click("Icon", "Restore default icon")
         # Wine's tray paints a new icon over the old one; a shell restart repaints the cell.
         self.session.probe("shell-restart")
         wh.wait_for(lambda: self.session.tray_pixels() == before, what="the built-in icon")

@@ -106,9 +106,13 @@ class App:
         self.session.wait_menus_gone(self.exe_name)
         self.leave_tray()
 
-    def click(self, item):
+    def click(self, item, subitem=None):
         """Chooses a menu command with the mouse."""
-        self.session.click_menu_row(self.open_menu(), MENU_ROWS.index(item))
+        menu = self.open_menu()
+        self.session.click_menu_row(menu, MENU_ROWS.index(item))
+        if subitem is not None:
+            submenu = [m for m in self.session.wait_menus(self.exe_name, count=2) if m != menu]
+            self.session.click_menu_row(submenu[0], ICON_SUBMENU.index(subitem))
         self.session.wait_menus_gone(self.exe_name)
         self.leave_tray()
 
