@@ -12,12 +12,23 @@ export WINEDEBUG="${WINEDEBUG:--all}"
 export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=}"
 wine=/usr/lib/wine/wine64
 
+wineserver=/usr/lib/wine/wineserver
+
 xvfb_pid=""
 app_pid=""
+# Every step runs even when its process has ended already (a failing kill must not end the
+# clean-up under set -e).
 cleanup() {
-  [ -n "$app_pid" ] && kill "$app_pid" 2>/dev/null
-  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
-  return 0
+  if [ -n "$app_pid" ]; then
+    kill "$app_pid" 2>/dev/null || true
+    wait "$app_pid" 2>/dev/null || true
+  fi
+  if [ -n "$xvfb_pid" ]; then
+    # The prefix's Wine processes live on the virtual display: they end before it does.
+    timeout 30 "$wineserver" -w 2>/dev/null || "$wineserver" -k 2>/dev/null || true
+    kill "$xvfb_pid" 2>/dev/null || true
+    wait "$xvfb_pid" 2>/dev/null || true
+  fi
 }
 trap cleanup EXIT
 # Ctrl+C or a kill of this script ends the program and the virtual display with it.
@@ -38,7 +49,7 @@ if [ ! -f "$WINEPREFIX/system.reg" ]; then
   echo "Preparing the Wine prefix $WINEPREFIX (once)..."
   mkdir -p "$WINEPREFIX"
   "$wine" wineboot -i >/dev/null 2>&1
-  /usr/lib/wine/wineserver -w
+  "$wineserver" -w
 fi
 
 # Started in its own directory, so the settings it saves are found at the next start.

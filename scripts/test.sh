@@ -10,7 +10,8 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 status=0
 for target in native i686 x86_64; do
   echo "== tests: $target"
-  ctest --test-dir "$root/build/$target" --output-on-failure || status=1
+  # Each end-to-end test has a display and prefix of its own: two run side by side.
+  ctest --test-dir "$root/build/$target" --output-on-failure -j "$(nproc)" || status=1
 done
 echo "== static checks"
 "$root/scripts/lint.sh" || status=1

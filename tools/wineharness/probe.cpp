@@ -1,8 +1,9 @@
-// Test helper that runs inside the same Wine prefix as the program under test. X tools see only
-// X windows; the Win32 texts (captions, message-box text, tooltips, button states) and the
-// per-process counters are visible only from a Win32 process, so the end-to-end harness asks this
-// one. Output: one JSON object per line. Exit code 0 on success, 1 when the target is not found,
-// 2 on a usage error.
+// The harness's helper inside the Wine prefix of the program under test. X tools see only X
+// windows; the Win32 texts (captions, message-box text, tooltips, button states) and the
+// per-process counters are visible only from a Win32 process, so the harness asks this one.
+// Output: one JSON object per line. Exit code 0 on success, 1 when the target is not found,
+// 2 on a usage error. Started with no command (as a copy standing in for another program) it
+// appends its command line to its own path plus ".log".
 #include <windows.h>
 
 #include <psapi.h>
@@ -27,6 +28,7 @@ constexpr int kTextBufferSize = 4096;
 constexpr int kClassBufferSize = 256;
 constexpr UINT kTrayIconId = 1;
 constexpr WPARAM kInjectedCallbackWParam = 1;
+const char kStartLogSuffix[] = ".log";
 constexpr int kNumberBase = 0; // strtoull: accepts decimal and 0x-prefixed hex
 
 const char* const kMainWindowClass = "Wexla98Main";
@@ -132,8 +134,13 @@ std::vector<HWND> descendantWindows(HWND parent) {
   return found;
 }
 
-// A tray tooltip carries the tip text as its window text, which may equal a program's caption.
+// A window named by its handle number, or the visible one with this caption. A tray tooltip
+// carries the tip text as its window text, which may equal a program's caption.
 HWND visibleWindowWithCaption(const std::string& caption) {
+  char* end = nullptr;
+  const auto number = static_cast<UINT_PTR>(std::strtoull(caption.c_str(), &end, kNumberBase));
+  if (!caption.empty() && *end == '\0' && IsWindow(reinterpret_cast<HWND>(number)))
+    return reinterpret_cast<HWND>(number);
   for (HWND window : topLevelWindows())
     if (IsWindowVisible(window) && className(window) != kTooltipClass &&
         windowText(window) == caption)
@@ -399,7 +406,12 @@ int keepSessionAlive() {
     Sleep(INFINITE);
 }
 
-int logStart(const char* path) {
+int logStart() {
+  char path[MAX_PATH + sizeof kStartLogSuffix] = {};
+  const DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
+  if (length == 0 || length >= MAX_PATH)
+    return kExitNotFound;
+  lstrcatA(path, kStartLogSuffix);
   FILE* log = std::fopen(path, "ab");
   if (!log)
     return kExitNotFound;
@@ -408,11 +420,28 @@ int logStart(const char* path) {
   return kExitOk;
 }
 
+// What an unrestricted LoadLibrary finds: the control case for a planted DLL.
+int loadLibrary(const char* name) {
+  HMODULE module = LoadLibraryA(name);
+  if (!module)
+    return kExitNotFound;
+  char path[MAX_PATH] = {};
+  GetModuleFileNameA(module, path, MAX_PATH);
+  JsonLine().text("path", path).print();
+  return kExitOk;
+}
+
+int printMetric(const char* indexText) {
+  const int index = static_cast<int>(std::strtol(indexText, nullptr, kNumberBase));
+  JsonLine().signedNumber("value", GetSystemMetrics(index)).print();
+  return kExitOk;
+}
+
 int usage() {
   std::fprintf(stderr,
                "usage: wexla_probe windows [--pid N] | children HWND | text CAPTION |\n"
                "  click CAPTION BUTTON | tooltip | shell-restart | icon-exists | callback N |\n"
-               "  gui-resources PID | memory PID | processes | keeper | logstart FILE\n");
+               "  gui-resources PID | memory PID | processes | keeper | load DLL | metric N\n");
   return kExitUsage;
 }
 
@@ -420,7 +449,7 @@ int usage() {
 
 int main(int argc, char** argv) {
   if (argc < 2)
-    return usage();
+    return logStart();
   const std::string command = argv[1];
   const int extra = argc - 2;
   char** rest = argv + 2;
@@ -448,7 +477,9 @@ int main(int argc, char** argv) {
     return listProcesses();
   if (command == "keeper")
     return keepSessionAlive();
-  if (command == "logstart" && extra == 1)
-    return logStart(rest[0]);
+  if (command == "load" && extra == 1)
+    return loadLibrary(rest[0]);
+  if (command == "metric" && extra == 1)
+    return printMetric(rest[0]);
   return usage();
 }

@@ -1,0 +1,145 @@
+"""The program in its surroundings end to end: a drive's root, a save the file system refuses,
+a planted DLL, and scripts/run.sh on a machine with no display."""
+
+import json
+import os
+import re
+import shutil
+import subprocess
+import unittest
+
+import wineharness as wh
+from wineharness import wexla
+
+ROOT = os.path.abspath(os.path.join(os.path.dirname(__file__), "..", ".."))
+SAVE_FAILED = "The settings could not be saved to "
+PLANTED = "comdlg32.dll"
+RUN_TIMEOUT = 300
+def read_text(path):
+    with open(path, encoding="latin-1") as text:
+        return text.read()
+
+
+def leftovers(sid, prefix):
+    """PIDs of processes in a Linux session or of a Wine prefix: whatever a script started and
+    left behind (wineserver leaves the session when it detaches)."""
+    found = []
+    for entry in filter(str.isdigit, os.listdir("/proc")):
+        try:
+            with open("/proc/%s/stat" % entry) as stat:
+                in_session = int(stat.read().rsplit(")", 1)[1].split()[3]) == sid
+            with open("/proc/%s/environ" % entry, "rb") as environ:
+                in_prefix = ("WINEPREFIX=" + prefix).encode() in environ.read().split(b"\0")
+        except OSError:
+            continue  # ended meanwhile
+        if in_session or in_prefix:
+            found.append(int(entry))
+    return found
+
+
+class Surroundings(wexla.AppTest):
+    def double_click_mode(self, app):
+        app.choose("Mouse configuration")
+        window = app.window(wexla.MOUSE_TITLE)
+        self.session.click_button(window, "Double click")
+        self.session.click_button(window, "Close")
+        app.window_gone(wexla.MOUSE_TITLE)
+
+    def test_a_refused_save_warns_keeps_the_changes_and_a_later_save_succeeds(self):
+        app = self.app()
+        # A folder where the file belongs: not read at start, and no file can replace it.
+        os.mkdir(app.settings)
+        app.start()
+        self.double_click_mode(app)
+        app.choose("Save settings")
+        self.assertEqual(SAVE_FAILED + wh.windows_path(app.settings) + ".", app.answer())
+        app.choose("Quit")
+        self.assertEqual("Changes were made. Do you want to save?", app.answer("Yes"))
+        self.assertTrue(app.answer().startswith(SAVE_FAILED))
+        self.assertTrue(app.running())
+        os.rmdir(app.settings)
+        app.choose("Save settings")
+        wh.wait_for(lambda: app.read_settings() == wexla.settings_line("", True),
+                    what="the settings saved")
+        self.assertEqual(sorted([app.exe_name, wexla.SETTINGS_NAME]),
+                         sorted(os.listdir(app.app_dir)))
+
+    def test_program_at_a_drive_root_saves_there(self):
+        drive = os.path.join(self.session.dir, "drive e")
+        os.makedirs(os.path.join(drive, "sub"))
+        self.session.map_drive("e", drive)
+        app = self.app(app_dir=drive)
+        os.mkdir(app.settings)
+        app.start(cwd=os.path.join(drive, "sub"), exe=r"E:\%s" % app.exe_name)
+        self.double_click_mode(app)
+        app.choose("Save settings")
+        # The message names the file the program tried: in the root, not the current folder.
+        self.assertEqual(SAVE_FAILED + r"E:\wexla.ini.", app.answer())
+        os.rmdir(app.settings)
+        app.choose("Save settings")
+        wh.wait_for(lambda: app.read_settings() == wexla.settings_line("", True),
+                    what=r"E:\wexla.ini")
+        self.assertEqual([], os.listdir(os.path.join(drive, "sub")))
+
+    def test_a_planted_dll_is_not_loaded(self):
+        arches = sorted({"x86_64", self.session.arch})
+        builds = {arch: os.path.join(self.session.dir, arch, PLANTED) for arch in arches}
+        for arch, dll in builds.items():
+            os.mkdir(os.path.dirname(dll))
+            subprocess.run(["%s-w64-mingw32-g++" % arch, "-shared", "-static", "-O2", "-o", dll,
+                            os.path.join(os.path.dirname(__file__), "planted_dll.cpp")],
+                           check=True, timeout=RUN_TIMEOUT)
+        # Wine prefers its builtin DLLs; native first makes a planted copy the danger it is on
+        # Windows.
+        env = dict(self.session.env, WINEDLLOVERRIDES="mscoree,mshtml=;comdlg32=n,b")
+        app, cwd = self.app(), os.path.join(self.session.dir, "cwd")
+        os.mkdir(cwd)
+        shutil.copy(self.session.probe_exe, app.app_dir)
+        shutil.copy(builds["x86_64"], app.app_dir)
+        code, out = wh.host.run_to_end([wh.host.TOOLS_LOADER, os.path.join(
+            app.app_dir, os.path.basename(self.session.probe_exe)), "load", PLANTED], env, cwd)
+        self.assertEqual(wh.windows_path(os.path.join(app.app_dir, PLANTED)).lower(),
+                         json.loads(out)["path"].lower(),
+                      "an unrestricted load skips the planted copy: the setup shows nothing")
+        for folder in (app.app_dir, cwd):
+            shutil.copy(builds[self.session.arch], folder)
+            if os.path.exists(os.path.join(folder, PLANTED + ".loaded")):
+                os.remove(os.path.join(folder, PLANTED + ".loaded"))
+        app.program = self.session.start(app.exe, cwd=cwd, env=env)
+        app.wait_ready()
+        app.choose("Icon", "Change icon")
+        app.keys(wexla.OPEN_TITLE, "Escape")
+        app.window_gone(wexla.OPEN_TITLE)
+        self.assertTrue(app.running())
+        self.assertEqual([], [f for f in (app.app_dir, cwd)
+                              if os.path.exists(os.path.join(f, PLANTED + ".loaded"))])
+
+    @unittest.skipUnless(os.environ.get("WINEHARNESS_ARCH", "x86_64")
+                         == "x86_64", "run.sh starts the 64-bit program")
+    def test_run_script_without_a_display_leaves_nothing_behind(self):
+        prefix = os.path.join(self.session.dir, "run-prefix")
+        shutil.copytree(self.session.prefix, prefix, symlinks=True)
+        env = {k: v for k, v in os.environ.items() if k != "DISPLAY"}
+        env["WINEPREFIX"] = prefix
+        with open(os.path.join(self.session.dir, "run.log"), "wb") as log:
+            script = subprocess.Popen([os.path.join(ROOT, "scripts", "run.sh")], env=env,
+                                      stdout=log, stderr=subprocess.STDOUT,
+                                      stdin=subprocess.DEVNULL, start_new_session=True)
+        # Whatever the script leaves behind is ended by PID, also when a step fails.
+        self.addCleanup(lambda: [wh.end_pid(pid) for pid in leftovers(script.pid, prefix)])
+        display = wh.wait_for(lambda: re.findall(r"virtual display (:\d+)",
+                                                  read_text(log.name)),
+                              timeout=RUN_TIMEOUT, what="run.sh's display")[0]
+        shell = wh.shell.Shell()
+        shell.env = dict(env, DISPLAY=display)
+        shell.wait_tray()
+        shell.click_tray(button=wh.X_RIGHT)
+        shell.wait_menus("wexla98.exe")
+        shell.menu_keys("wexla98.exe", *["Down"] * len(wexla.MENU_ROWS), "Return")
+        self.assertEqual(0, script.wait(timeout=wh.host.DEFAULT_TIMEOUT))
+        wh.wait_for(lambda: not leftovers(script.pid, prefix), what="run.sh's processes to end")
+        self.assertFalse(os.path.exists("/tmp/.X%s-lock" % display[1:]), "the display stayed")
+
+
+if __name__ == "__main__":
+    unittest.main(verbosity=2)

@@ -1,0 +1,16 @@
+"""python3 -m wineharness prefix DIR: boots the Wine prefix a test run's sessions copy (set
+WINEHARNESS_PREFIX=DIR/prefix for them); an existing one is booted afresh."""
+
+import os
+import shutil
+import sys
+
+from . import host
+
+if len(sys.argv) != 3 or sys.argv[1] != "prefix":
+    sys.exit(__doc__)
+target = os.path.join(sys.argv[2], "prefix")
+shutil.rmtree(target, ignore_errors=True)
+os.makedirs(sys.argv[2], exist_ok=True)
+host.boot_prefix(target)
+print("prefix ready: %s" % target)

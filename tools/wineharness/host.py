@@ -1,0 +1,184 @@
+"""What the host gives: Wine loaders per architecture, the check that this host runs them, a
+private X display, and the waiting and ending of processes that everything else builds on."""
+
+import os
+import shutil
+import signal
+import subprocess
+import tempfile
+import time
+
+LOADERS = {"x86_64": "/usr/lib/wine/wine64", "i686": "/usr/lib/wine/wine"}
+# Wine's own tools (reg, wineboot, winebrowser) and the probe are 64-bit in any session.
+TOOLS_LOADER = LOADERS["x86_64"]
+WINESERVER = shutil.which("wineserver") or "/usr/lib/wine/wineserver"
+I686_CC = "i686-w64-mingw32-gcc"
+# The tiny program of the 32-bit check exits with this; anything else means it did not run.
+CHECK_EXIT_CODE = 42
+# Where a PE file's header starts is stored at 0x3C; the header names the machine.
+PE_OFFSET_AT, PE_HEAD_BYTES, I386_MACHINE = 0x3C, 4096, b"\x4c\x01"
+SCREEN_GEOMETRY = "1024x768x24"
+DISPLAYS = os.environ.get("WINEHARNESS_DISPLAYS", "100-199")
+
+DEFAULT_TIMEOUT = 20.0
+POLL_INTERVAL = 0.1
+END_GRACE = 3.0
+TOOL_TIMEOUT = 60.0
+BOOT_TIMEOUT = 180.0
+
+
+class HarnessError(AssertionError):
+    """A wait ran out or a tool failed; an AssertionError, so unittest reports a failure."""
+
+
+def wait_for(predicate, timeout=DEFAULT_TIMEOUT, what="condition", interval=POLL_INTERVAL):
+    """Polls predicate until it returns something truthy, and returns that."""
+    deadline = time.monotonic() + timeout
+    while True:
+        value = predicate()
+        if value:
+            return value
+        if time.monotonic() >= deadline:
+            raise HarnessError("timed out after %.1f s waiting for %s" % (timeout, what))
+        time.sleep(interval)
+
+
+def end_process(process, grace=END_GRACE):
+    """Ends one process we started, by its PID: SIGTERM, then SIGKILL."""
+    if process is None or process.poll() is not None:
+        return
+    try:
+        process.send_signal(signal.SIGTERM)
+        process.wait(timeout=grace)
+    except subprocess.TimeoutExpired:
+        process.kill()
+        process.wait(timeout=grace)
+    except ProcessLookupError:
+        pass
+
+
+def end_pid(pid):
+    """Ends a process a script of ours started and left behind, by its PID."""
+    try:
+        os.kill(pid, signal.SIGKILL)
+    except ProcessLookupError:
+        pass  # ended meanwhile
+
+
+def run_to_end(argv, env, cwd=None, timeout=TOOL_TIMEOUT):
+    """Runs a program to its end; returns (exit code, stdout bytes). Output goes through a file:
+    a wineserver the program happens to start would hold a pipe open long after it ends."""
+    with tempfile.TemporaryFile() as out:
+        process = subprocess.Popen([str(a) for a in argv], env=env, cwd=cwd,
+                                   stdin=subprocess.DEVNULL, stdout=out,
+                                   stderr=subprocess.DEVNULL)
+        try:
+            code = process.wait(timeout=timeout)
+        except subprocess.TimeoutExpired:
+            end_process(process)
+            raise HarnessError("%s did not finish within %.0f s" % (argv[0], timeout))
+        out.seek(0)
+        return code, out.read()
+
+
+def base_env(prefix, display=None):
+    env = dict(os.environ, WINEPREFIX=prefix, WINEDEBUG="-all",
+               WINEDLLOVERRIDES="mscoree,mshtml=")
+    # The host's own desktop must never leak into a test.
+    for name in ("WAYLAND_DISPLAY", "DBUS_SESSION_BUS_ADDRESS", "DISPLAY"):
+        env.pop(name, None)
+    if display is not None:
+        env["DISPLAY"] = ":%d" % display
+    return env
+
+
+def wineserver(env, *flags):
+    for flag in flags:
+        try:
+            subprocess.run([WINESERVER, flag], env=env, timeout=TOOL_TIMEOUT,
+                           stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        except subprocess.TimeoutExpired:
+            pass
+
+
+def boot_prefix(path):
+    """Makes a Wine prefix at path (~10 s); needs no display."""
+    env = base_env(path)
+    try:
+        code, _ = run_to_end([TOOLS_LOADER, "wineboot", "-i"], env, timeout=BOOT_TIMEOUT)
+    finally:
+        wineserver(env, "-w")
+    if code != 0:
+        raise HarnessError("wineboot failed (%d) for %s" % (code, path))
+    return path
+
+
+def loader(arch):
+    """The Wine loader that runs a program built for arch ("x86_64" or "i686")."""
+    if arch not in LOADERS:
+        raise HarnessError("unknown architecture %r" % arch)
+    return LOADERS[arch]
+
+
+def loader_for(exe):
+    """The loader for a PE file, by the machine its header names."""
+    with open(exe, "rb") as data:
+        head = data.read(PE_HEAD_BYTES)
+    at = int.from_bytes(head[PE_OFFSET_AT:PE_OFFSET_AT + 4], "little")
+    return LOADERS["i686" if head[at + 4:at + 6] == I386_MACHINE else "x86_64"]
+
+
+def loader_unavailable(arch):
+    """None when arch's Wine loader is there and the kernel executes it, else the reason."""
+    if not os.access(loader(arch), os.X_OK):
+        return "no Wine loader %s for %s programs" % (loader(arch), arch)
+    try:
+        subprocess.run([loader(arch), "--version"], stdout=subprocess.DEVNULL,
+                       stderr=subprocess.DEVNULL, timeout=TOOL_TIMEOUT)
+    except OSError as error:
+        return "this kernel does not execute %s programs (%s: %s)" % (arch, loader(arch),
+                                                                   error.strerror)
+    return None
+
+
+def arch_unavailable(arch, prefix, work_dir):
+    """None when this host runs arch's programs under Wine, else the reason in plain words. For
+    i686 a tiny 32-bit console program must run and return its exit code."""
+    reason = loader_unavailable(arch)
+    if reason or arch != "i686":
+        return reason
+    if not shutil.which(I686_CC):
+        return "%s is missing, so the 32-bit check program cannot be built" % I686_CC
+    source = os.path.join(work_dir, "exit_check.c")
+    exe = os.path.join(work_dir, "exit_check.exe")
+    with open(source, "w") as out:
+        out.write("int main(void) { return %d; }\n" % CHECK_EXIT_CODE)
+    subprocess.run([I686_CC, "-o", exe, source], check=True, timeout=TOOL_TIMEOUT)
+    code, _ = run_to_end([loader(arch), exe], base_env(prefix), work_dir)
+    if code != CHECK_EXIT_CODE:
+        return ("a 32-bit program did not run on this host (exit code %d, expected %d)"
+                % (code, CHECK_EXIT_CODE))
+    return None
+
+
+def start_xvfb(log_dir):
+    """Starts Xvfb on the first free display number; returns (process, number)."""
+    first, _, last = DISPLAYS.partition("-")
+    for number in range(int(first), int(last or first) + 1):
+        socket = "/tmp/.X11-unix/X%d" % number
+        if os.path.exists("/tmp/.X%d-lock" % number) or os.path.exists(socket):
+            continue
+        with open(os.path.join(log_dir, "xvfb.log"), "wb") as log:
+            process = subprocess.Popen(["Xvfb", ":%d" % number, "-screen", "0", SCREEN_GEOMETRY,
+                                        "-nolisten", "tcp", "-noreset"], stdout=log,
+                                       stderr=subprocess.STDOUT)
+        try:
+            # Xvfb exits at once when another server won the race for this number.
+            wait_for(lambda: process.poll() is not None or os.path.exists(socket),
+                     what="Xvfb :%d" % number)
+        except HarnessError:
+            end_process(process)
+            continue
+        if process.poll() is None:
+            return process, number
+    raise HarnessError("no free X display in %s" % DISPLAYS)
