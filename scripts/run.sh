@@ -51,6 +51,7 @@ if [ ! -f "$WINEPREFIX/system.reg" ]; then
   "$wine" wineboot -i >/dev/null 2>&1
   "$wineserver" -w
 fi
+PYTHONPATH="$root/tools" python3 -m wineharness fonts "$WINEPREFIX"
 
 # Started in its own directory, so the settings it saves are found at the next start.
 cd "$app_dir"

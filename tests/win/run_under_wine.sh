@@ -16,13 +16,7 @@ mkdir -p "$(dirname "$prefix")"
     "$wine" wineboot -i >/dev/null 2>&1
     "$wineserver" -w
   fi
-  # Debian's Wine does not itself look in the fonts-wine folder: without this the prefix has
-  # none of Wine's stand-ins for the Windows UI fonts and the windows fall back to a wider one.
-  fonts=$prefix/drive_c/windows/Fonts
-  if [ -d /usr/share/wine/fonts ] && [ ! -e "$fonts/sserife.fon" ]; then
-    mkdir -p "$fonts"
-    ln -sf /usr/share/wine/fonts/* "$fonts/"
-  fi
+  PYTHONPATH="$(dirname "$0")/../../tools" python3 -m wineharness fonts "$prefix"
   if [ -n "${WEXLA_LOG_PIXELS:-}" ]; then
     "$wine" reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD \
       /d "$WEXLA_LOG_PIXELS" /f >/dev/null 2>&1

@@ -12,6 +12,7 @@ LOADERS = {"x86_64": "/usr/lib/wine/wine64", "i686": "/usr/lib/wine/wine"}
 # Wine's own tools (reg, wineboot, winebrowser) and the probe are 64-bit in any session.
 TOOLS_LOADER = LOADERS["x86_64"]
 WINESERVER = shutil.which("wineserver") or "/usr/lib/wine/wineserver"
+WINE_FONTS = "/usr/share/wine/fonts"  # the fonts-wine package
 I686_CC = "i686-w64-mingw32-gcc"
 # The tiny program of the 32-bit check exits with this; anything else means it did not run.
 CHECK_EXIT_CODE = 42
@@ -101,6 +102,20 @@ def wineserver(env, *flags):
             pass
 
 
+def link_ui_fonts(prefix):
+    """Gives the prefix Wine's stand-ins for the Windows UI fonts (MS Sans Serif, Tahoma...).
+    Debian's Wine does not look in the fonts-wine folder by itself, so without these links the
+    windows fall back to a wider Linux font and their texts no longer fit."""
+    if not os.path.isdir(WINE_FONTS):
+        return
+    fonts = os.path.join(prefix, "drive_c", "windows", "Fonts")
+    os.makedirs(fonts, exist_ok=True)
+    for name in os.listdir(WINE_FONTS):
+        link = os.path.join(fonts, name)
+        if not os.path.lexists(link):
+            os.symlink(os.path.join(WINE_FONTS, name), link)
+
+
 def boot_prefix(path):
     """Makes a Wine prefix at path (~10 s); needs no display."""
     env = base_env(path)
@@ -110,6 +125,7 @@ def boot_prefix(path):
         wineserver(env, "-w")
     if code != 0:
         raise HarnessError("wineboot failed (%d) for %s" % (code, path))
+    link_ui_fonts(path)
     return path
 
 
