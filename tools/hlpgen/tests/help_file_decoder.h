@@ -24,7 +24,8 @@ constexpr std::uint32_t kTitle = 1, kCopyright = 2, kContents = 3, kWindow = 6;
 constexpr std::size_t kWindowName = 12, kWindowCaption = 21;
 constexpr std::uint32_t kTopicHeader = 0x02, kParagraph = 0x20, kFormatFields = 0x02 | 0x10;
 constexpr std::uint32_t kFont = 0x80, kEndOfParagraph = 0x82, kEndOfHotspot = 0x89;
-constexpr std::uint32_t kJump = 0xE3, kEnd = 0xFF;
+constexpr std::uint32_t kJump = 0xE3, kEnd = 0xFF, kOnePageOneLevel = 0x00010001;
+constexpr std::uint32_t kLongBias = 0x4000, kShortBias = 0x40, kFormatStart = 0x8000;
 
 struct FormatViolation : std::runtime_error {
   using std::runtime_error::runtime_error;
@@ -100,7 +101,7 @@ inline Cursor internal_file(const Bytes& file, std::size_t at) {
 inline std::uint32_t tree_entries(Cursor& tree, std::uint32_t page) {
   // magic, flags, page size, structure[16], 0, page splits, root page, -1, pages, levels, entries
   need(tree.part(0, 2).n(2) == kTreeMagic && tree.part(4, 6).n(2) == page, "B+ tree header");
-  need(tree.part(26, 28).n(2) == 0 && tree.part(30, 34).n(4) == 0x00010001,
+  need(tree.part(26, 28).n(2) == 0 && tree.part(30, 34).n(4) == kOnePageOneLevel,
        "one page on one level: the root, a leaf");
   tree.at += kTreeHeader; // the leaf: unused bytes, entries, previous page, next page, entries
   need(tree.end - tree.at == page && tree.part(4, 8).n(4) == kNone, "one full leaf page");
@@ -111,13 +112,13 @@ inline std::uint32_t tree_entries(Cursor& tree, std::uint32_t page) {
 
 // Text as it reads; formatting commands as <font index>, {@context hash:hotspot text}.
 inline std::string render_paragraph(Cursor data1, Cursor text, std::uint32_t text_size) {
-  need(data1.compressed(2, 0x4000) == text_size && data1.compressed(1, 0) == text_size,
+  need(data1.compressed(2, kLongBias) == text_size && data1.compressed(1, 0) == text_size,
        "paragraph text size");
-  need(data1.n(4) == 0x8000, "paragraph format start");
+  need(data1.n(4) == kFormatStart, "paragraph format start: 0x00, 0x80, id 0");
   const std::uint32_t fields = data1.n(2);
   need((fields & ~kFormatFields) == 0, "only space above and left indent");
   for (std::uint32_t bit = fields; bit != 0; bit &= bit - 1)
-    data1.compressed(1, 0x40);
+    data1.compressed(1, kShortBias);
   std::string out;
   bool in_jump = false;
   for (std::uint32_t command = 0; (command = data1.n(1)) != kEnd;) {
