@@ -1,6 +1,6 @@
 // A second reading of a generated help file, apart from the writer and only as far as the
-// checks need it: it throws FormatViolation at the first layout rule the viewers rely on that
-// the file breaks, and renders the content as text to compare with the source.
+// checks need it: it throws std::runtime_error at the first layout rule the viewers rely on
+// that the file breaks, and renders the content as text to compare with the source.
 #pragma once
 
 #include <cstdint>
@@ -27,13 +27,9 @@ constexpr std::uint32_t kFont = 0x80, kEndOfParagraph = 0x82, kEndOfHotspot = 0x
 constexpr std::uint32_t kJump = 0xE3, kEnd = 0xFF, kOnePageOneLevel = 0x00010001;
 constexpr std::uint32_t kLongBias = 0x4000, kShortBias = 0x40, kFormatStart = 0x8000;
 
-struct FormatViolation : std::runtime_error {
-  using std::runtime_error::runtime_error;
-};
-
 inline void need(bool holds, const std::string& rule) {
   if (!holds)
-    throw FormatViolation(rule);
+    throw std::runtime_error("help file breaks a layout rule: " + rule);
 }
 
 // Bounds-checked little-endian reading of bytes [at, end).
