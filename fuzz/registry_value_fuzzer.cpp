@@ -75,8 +75,9 @@ void fuzz_one(std::string_view input) {
   // A value without data stops the lookup before anything is converted.
   require(withoutData == (readable && port.reportedSize == 0));
   require(read == (readable && !withoutData));
-  require(withoutData ? text == before : read ? port.capacity == wexla::kValueBufferSize
-                                               : text.empty());
+  require(withoutData ? text == before
+          : read      ? port.capacity == wexla::kValueBufferSize
+                      : text.empty());
   if (!read) {
     return;
   }

@@ -35,7 +35,9 @@ struct Program {
     port.setOptionSelected(FormId::Mouse, option, true);
     mouse.optionSelected(option);
   }
-  void settingsFile(const std::string& bytes) { port.files[port.currentDir + "\\wexla.ini"] = bytes; }
+  void settingsFile(const std::string& bytes) {
+    port.files[port.currentDir + "\\wexla.ini"] = bytes;
+  }
 };
 
 class App : public ::testing::Test, protected Program {};

@@ -146,9 +146,15 @@ TEST(StartSysInfo, StartsTheFirstEntryOrTheProgramInTheSecondElseSaysItIsUnavail
        },
        "", 1},
       {"first entry of another type",
-       [](FakePort& p) { p.registry[kMsInfoKey][kMsInfoValue] = {3, "\x01"}; }, "", 0},
+       [](FakePort& p) {
+         p.registry[kMsInfoKey][kMsInfoValue] = {3, "\x01"};
+       },
+       "", 0},
       {"first entry without data",
-       [](FakePort& p) { p.registry[kMsInfoKey][kMsInfoValue] = {kRegSz, ""}; }, "", 0},
+       [](FakePort& p) {
+         p.registry[kMsInfoKey][kMsInfoValue] = {kRegSz, ""};
+       },
+       "", 0},
       {"second entry without data: the drive's root is not tried",
        [](FakePort& p) {
          p.registry[kToolsLocationKey][kToolsLocationValue] = {kRegSz, ""};

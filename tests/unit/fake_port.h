@@ -48,9 +48,10 @@ public:
   // A failed box answers 0, a failed menu or file dialog returns as if dismissed, a failed
   // write leaves half the file behind.
   static inline const std::vector<std::string> kFailableCalls{
-      "notifyIcon",   "shellExecute",        "messageBox",       "showPopupMenu", "openIconFileDialog",
-      "loadIconFile", "setCurrentDirectory", "findOrdinaryFile", "readFile",      "writeNewFile",
-      "replaceFile",  "deleteFile",          "regOpenKey",       "regQueryValue", "startProgram"};
+      "notifyIcon",         "shellExecute",  "messageBox",          "showPopupMenu",
+      "openIconFileDialog", "loadIconFile",  "setCurrentDirectory", "findOrdinaryFile",
+      "readFile",           "writeNewFile",  "replaceFile",         "deleteFile",
+      "regOpenKey",         "regQueryValue", "startProgram"};
 
   std::map<std::string, std::string> files; // full path -> bytes
   std::set<std::string> hidden;             // present, but not found by the search

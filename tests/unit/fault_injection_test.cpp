@@ -68,23 +68,15 @@ const std::vector<Command>& commands() {
     p.choose(MenuCommand::About);
     p.about.cmdSysInfo_Click();
   };
-  const auto selectDouble = [](Program& p) {
-    p.choose(MenuCommand::Mouse);
-    p.userSelects(ControlId::MouseDoubleClick);
-  };
   static const std::vector<Command> table{
-      {"StartWithoutSettings", "", nullptr, start, true},
       {"StartWithSettings", formatSettingsLine(kOld, kTrue), nullptr, start, true},
       {"StartWithDamagedSettings", "\"C:\\Icons\\old", nullptr, start, true},
       {"LeftClick", "", start, [](Program& p) { p.callback(kLeftUp); }},
-      {"ChooseDoubleClick", "", start, selectDouble},
       choosing("ChangeIcon", MenuCommand::FileOpen, pick(kNew)),
       choosing("ChangeIconToNoIcon", MenuCommand::FileOpen, pick("C:\\Icons\\broken.ico")),
       choosing("RestoreDefaultIcon", MenuCommand::DefaultIcon, start),
       choosing("Save", MenuCommand::SaveSettings, changed),
-      choosing("SaveFirstFile", MenuCommand::SaveSettings, changed, ""),
       choosing("SaveWithoutChanges", MenuCommand::SaveSettings, start),
-      choosing("Help", MenuCommand::Help, start),
       {"SystemInfo", "", start, sysInfo},
       {"SystemInfoFromToolsLocation", "",
        [](Program& p) {
@@ -96,7 +88,6 @@ const std::vector<Command>& commands() {
        sysInfo},
       choosing("QuitSaving", MenuCommand::Quit, answer(kIdYes)),
       choosing("QuitDiscarding", MenuCommand::Quit, answer(kIdNo)),
-      choosing("QuitWithoutChanges", MenuCommand::Quit, start),
   };
   return table;
 }
@@ -132,19 +123,20 @@ std::vector<std::string> brokenPromises(const Program& p, const Command& command
                                         const std::string& failing) {
   std::vector<std::string> broken;
   const auto disk = onDisk(p);
-  const bool diskIsMemory = disk && disk->iconPath == p.state.IconPath &&
-                            (disk->doubleClickOnly != kFalse) == (p.state.DoubleClickOnly != kFalse);
+  const bool diskIsMemory =
+      disk && disk->iconPath == p.state.IconPath &&
+      (disk->doubleClickOnly != kFalse) == (p.state.DoubleClickOnly != kFalse);
   // A failed search is, to the program, a missing file.
-  const bool excused = p.port.told(kUnreadableSettingsText) ||
-                       (command.startsUp && failing == "findOrdinaryFile");
+  const bool excused =
+      p.port.told(kUnreadableSettingsText) || (command.startsUp && failing == "findOrdinaryFile");
   const auto answered = [&](int button) {
     return std::any_of(p.port.boxes.begin(), p.port.boxes.end(), [&](const MessageBoxCall& box) {
       return box.text == kSaveQuestion && box.answer == button;
     });
   };
   const auto& menu = p.port.menuResults;
-  const bool saveAsked = answered(kIdYes) ||
-                         std::find(menu.begin(), menu.end(), MenuCommand::SaveSettings) != menu.end();
+  const bool saveAsked = answered(kIdYes) || std::find(menu.begin(), menu.end(),
+                                                       MenuCommand::SaveSettings) != menu.end();
   if (p.main.inTrayEvent() != kFalse) {
     broken.push_back("the tray guard stays set");
   }

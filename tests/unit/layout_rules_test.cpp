@@ -2,19 +2,22 @@
 // standard screen's pixel grid, Tab orders are complete, and the menu's nesting is well formed.
 #include "resources/form_layouts.h"
 #include "resources/menu_layout.h"
+#include "state/app_title.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <set>
+#include <string>
 #include <vector>
 
 namespace wexla {
 namespace {
 
-constexpr int kTwipsPerPixel = 15;                       // at 96 DPI
-constexpr int kHundredthsOfPointPerPixel = 7200 / 96;    // 0.75 pt
+constexpr int kTwipsPerPixel = 15;                    // at 96 DPI
+constexpr int kHundredthsOfPointPerPixel = 7200 / 96; // 0.75 pt
 constexpr int kWeightStep = 100;
+constexpr int kOneLineLabelHeight = 255; // a label's height for one line of the dialog font
 
 const FormLayout* const kForms[] = {&kMainFormLayout, &kMouseFormLayout, &kAboutFormLayout};
 
@@ -33,9 +36,25 @@ TEST(FormLayouts, LieOnThePixelGridOfTheScreenTheyWereDrawnOn) {
   }
 }
 
-TEST(FormLayouts, TabIndexesAreUniqueAndGaplessAndContainersAreFrames) {
+// Labels with room for more than a line and a half wrap their text; names are unique; the
+// program's own windows carry its title.
+TEST(FormLayouts, TabIndexesAreGaplessNamesUniqueAndContainersAreFrames) {
   for (const FormLayout* form : kForms) {
     std::vector<int> tabIndexes;
+    std::set<std::string> names;
+    for (const ControlLayout& c : form->controls) {
+      EXPECT_TRUE(names.insert(c.name).second) << c.name;
+      if (c.kind == ControlKind::Label) {
+        const int lineHeight = kOneLineLabelHeight * c.font.pointSizeHundredths / kDialogFontSize;
+        EXPECT_EQ(c.wordWrap, 2 * c.height >= 3 * lineHeight) << c.name;
+      }
+      if (std::string(c.name) == "lblTitle") {
+        EXPECT_STREQ(c.caption, kAppTitle);
+      }
+    }
+    if (form != &kMouseFormLayout) {
+      EXPECT_EQ(form->caption, std::string(form == &kAboutFormLayout ? "About " : "") + kAppTitle);
+    }
     for (const ControlLayout& c : form->controls) {
       if (c.tabIndex != kNoTabStop) {
         tabIndexes.push_back(c.tabIndex);
@@ -67,8 +86,8 @@ TEST(MenuLayout, NestsWellAndOffersEveryCommandOnce) {
     if (item.level == 2) {
       ASSERT_GT(i, 0u);
       const MenuItemLayout& before = items[i - 1];
-      EXPECT_TRUE(before.level == 2 || (before.caption != nullptr && before.command ==
-                                                                         MenuCommand::None))
+      EXPECT_TRUE(before.level == 2 ||
+                  (before.caption != nullptr && before.command == MenuCommand::None))
           << item.name;
     }
     const bool firstOfItsMenu = i == 0 || items[i - 1].level < item.level;

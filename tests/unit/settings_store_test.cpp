@@ -23,7 +23,9 @@ TEST(LoadSettings, ReadsOnlyAnOrdinaryWexlaIniOfTheCurrentDirectoryElseKeepsTheS
       {"elsewhere", {{"C:\\Apps\\Wexla\\wexla.ini", kLine}}, "", LoadOutcome::NotFound},
       {"other name", {{"C:\\Work\\wexla.ini.new", kLine}}, "", LoadOutcome::NotFound},
       {"garbage", {{"C:\\Work\\wexla.ini", "garbage"}}, "", LoadOutcome::Unreadable},
-      {"too long", {{"C:\\Work\\wexla.ini", kLine + std::string(4096, ' ')}}, "",
+      {"too long",
+       {{"C:\\Work\\wexla.ini", kLine + std::string(4096, ' ')}},
+       "",
        LoadOutcome::Unreadable},
       {"cannot open", {{"C:\\Work\\wexla.ini", kLine}}, "readFile", LoadOutcome::Unreadable},
   };

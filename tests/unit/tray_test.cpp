@@ -19,8 +19,8 @@ TEST_F(App, OneSessionFromStartToQuit) {
   ASSERT_EQ(port.tray.size(), 1u);
   const TrayIconRecord& add = port.tray[0].record;
   EXPECT_EQ(port.tray[0].message, TrayMessage::Add);
-  EXPECT_EQ(std::vector<std::uintptr_t>({add.cbSize, add.hWnd, add.uID, add.uFlags,
-                                         add.uCallbackMessage, add.hIcon}),
+  EXPECT_EQ(std::vector<std::uintptr_t>(
+                {add.cbSize, add.hWnd, add.uID, add.uFlags, add.uCallbackMessage, add.hIcon}),
             std::vector<std::uintptr_t>({sizeof add, FakePort::kHook, 1, 7, 512, kBlue}));
   EXPECT_EQ(std::string(add.szTip, sizeof add.szTip),
             std::string("Wexla 98") + '\0' + std::string(kTipFieldLength - 9, ' '));
