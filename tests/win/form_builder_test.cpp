@@ -182,8 +182,8 @@ void checkOptionGroups(const FormLayout& layout, HWND form) {
 }
 
 // Each line's middle shows the colour of the last line in design order that covers it (lines
-// cover width rows below a horizontal one's row, up to, not including, its far end); the
-// image shows the icon at its natural size.
+// cover `lineWidthPixels` rows from a horizontal one's row, up to, not including, its far
+// end); the image shows the icon at its natural size.
 void checkPaintedItems(const FormLayout& layout, HWND form) {
   ShowWindow(form, SW_SHOWNOACTIVATE);
   UpdateWindow(form);
@@ -197,18 +197,21 @@ void checkPaintedItems(const FormLayout& layout, HWND form) {
     if (line.kind != ControlKind::Line || line.height != 0) {
       continue;
     }
-    const POINT middle{from.x + px(line.width) / 2, from.y};
-    COLORREF wanted = CLR_INVALID;
-    for (const ControlLayout& cover : layout.controls) {
-      const POINT at = originOf(layout, cover);
-      if (cover.kind == ControlKind::Line && cover.height == 0 && middle.x >= at.x &&
-          middle.x < at.x + px(cover.width) && middle.y >= at.y &&
-          middle.y < at.y + std::max(1, cover.lineWidthPixels)) {
-        wanted = cover.font.color == wexla::kDefaultColor ? GetSysColor(COLOR_WINDOWTEXT)
-                                                          : cover.font.color;
+    // The rows above and below show the face colour, unless another line covers them.
+    for (int y = from.y - 1; y <= from.y + line.lineWidthPixels; ++y) {
+      const POINT middle{from.x + px(line.width) / 2, y};
+      COLORREF wanted = GetSysColor(COLOR_3DFACE);
+      for (const ControlLayout& cover : layout.controls) {
+        const POINT at = originOf(layout, cover);
+        if (cover.kind == ControlKind::Line && cover.height == 0 && middle.x >= at.x &&
+            middle.x < at.x + px(cover.width) && middle.y >= at.y &&
+            middle.y < at.y + std::max(1, cover.lineWidthPixels)) {
+          wanted = cover.font.color == wexla::kDefaultColor ? GetSysColor(COLOR_WINDOWTEXT)
+                                                            : cover.font.color;
+        }
       }
+      checkEqual(GetPixel(dc, middle.x, middle.y), wanted, line.name, __LINE__);
     }
-    checkEqual(GetPixel(dc, middle.x, middle.y), wanted, line.name, __LINE__);
   }
   ReleaseDC(form, dc);
   ShowWindow(form, SW_HIDE);
