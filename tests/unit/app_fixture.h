@@ -1,5 +1,5 @@
 #pragma once
-// The whole program wired to a fake platform, as the Win32 entry point wires it to the real one.
+// The whole program wired to the fake platform, as the Win32 entry point wires it to the real one.
 #include "dialogs/about/frm_about.h"
 #include "dialogs/mouse/frm_mouse.h"
 #include "tests/unit/fake_port.h"
@@ -9,13 +9,14 @@
 
 namespace wexla::test {
 
-inline constexpr float kPixel = 15.0f; // twips per pixel of the fake screen
+inline constexpr int kMouseMove = 512;
+inline constexpr int kLeftDown = 513;
 inline constexpr int kLeftUp = 514;
 inline constexpr int kLeftDouble = 515;
+inline constexpr int kRightDown = 516;
 inline constexpr int kRightUp = 517;
 
-class AppTest : public ::testing::Test {
-protected:
+struct Program {
   FakePort port;
   IconDeclare state;
   FrmMouse mouse{port, state};
@@ -25,11 +26,20 @@ protected:
   void callback(int number) {
     main.picHook_MouseMove(static_cast<float>(number) * port.twipsPerPixel);
   }
-  void chooseFromMenu(MenuCommand command) {
+  void choose(MenuCommand command) {
     port.menuChoices.push_back(command);
     callback(kRightUp);
   }
-  void settingsFile(const std::string& bytes) { port.putFile(port.currentDir, "wexla.ini", bytes); }
+  // A click on an option: the control selects itself, then reports it.
+  void userSelects(ControlId option) {
+    port.setOptionSelected(FormId::Mouse, option, true);
+    mouse.optionSelected(option);
+  }
+  void settingsFile(const std::string& bytes) {
+    port.files[port.currentDir + "\\wexla.ini"] = bytes;
+  }
 };
+
+class App : public ::testing::Test, protected Program {};
 
 } // namespace wexla::test

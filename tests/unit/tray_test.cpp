@@ -1,216 +1,237 @@
 #include "platform/message_box_style.h"
 #include "tests/unit/app_fixture.h"
-#include "tray/message_number.h"
 
-#include <cstring>
-#include <stdexcept>
+#include <algorithm>
 
 namespace wexla::test {
 namespace {
 
-using TrayShell = AppTest;
+constexpr IconHandle kBlue = 0x51;
+constexpr IconHandle kRed = 0x52;
+const std::string kBlueFile = "C:\\My Icons\\mail, blue.ico";
+const std::string kRedFile = "C:\\i\\red.ico";
 
-TEST_F(TrayShell, StartWithoutSettingsShowsTheBuiltinIconWithItsTip) {
+TEST_F(App, OneSessionFromStartToQuit) {
+  settingsFile("\"" + kBlueFile + "\",#TRUE#\r\n");
+  port.files[kBlueFile] = "icon";
+  port.icons = {{kBlueFile, kBlue}, {kRedFile, kRed}};
   main.Form_Load();
-  ASSERT_EQ(port.trayCalls.size(), 1u);
-  const TrayCall& add = port.trayCalls[0];
-  EXPECT_EQ(add.message, TrayMessage::Add);
-  EXPECT_EQ(add.record.cbSize, sizeof(TrayIconRecord));
-  EXPECT_EQ(add.record.hWnd, FakePort::kHook);
-  EXPECT_EQ(add.record.uID, 1u);
-  EXPECT_EQ(add.record.uFlags, 7u);
-  EXPECT_EQ(add.record.uCallbackMessage, 512u);
-  EXPECT_EQ(add.record.hIcon, FakePort::kBuiltin);
-  const std::string tip(add.record.szTip, sizeof add.record.szTip);
-  EXPECT_EQ(tip, std::string("Wexla 98") + '\0' + std::string(55, ' '));
-  EXPECT_TRUE(port.messageBoxes.empty());
-}
+  ASSERT_EQ(port.tray.size(), 1u);
+  const TrayIconRecord& add = port.tray[0].record;
+  EXPECT_EQ(port.tray[0].message, TrayMessage::Add);
+  EXPECT_EQ(std::vector<std::uintptr_t>(
+                {add.cbSize, add.hWnd, add.uID, add.uFlags, add.uCallbackMessage, add.hIcon}),
+            std::vector<std::uintptr_t>({sizeof add, FakePort::kHook, 1, 7, 512, kBlue}));
+  EXPECT_EQ(std::string(add.szTip, sizeof add.szTip),
+            std::string("Wexla 98") + '\0' + std::string(kTipFieldLength - 9, ' '));
 
-TEST_F(TrayShell, StartAppliesTheIconFileNamedInTheSettings) {
-  settingsFile("\"C:\\My Icons\\mail, blue.ico\",#FALSE#\r\n");
-  port.putFile("C:\\My Icons", "mail, blue.ico", "icon bytes");
-  port.iconFiles["C:\\My Icons\\mail, blue.ico"] = 0x77;
-  main.Form_Load();
-  EXPECT_EQ(main.icon(), 0x77u);
-  EXPECT_EQ(port.trayCalls.at(0).record.hIcon, 0x77u);
-}
-
-TEST_F(TrayShell, StartKeepsTheBuiltinIconWhenTheChosenOneIsUnusable) {
-  const char* cases[] = {
-      "\"0\",#FALSE#\r\n",               // built-in chosen
-      "\"\",#FALSE#\r\n",                // nothing chosen
-      "\"C:\\Gone\\x.ico\",#FALSE#\r\n", // missing file
-      "\"C:\\Icons\",#FALSE#\r\n",       // a directory, not a file
-      "\"C:\\Bad\\x.ico\",#FALSE#\r\n",  // exists, but is no icon
-  };
-  port.putFile("C:\\Bad", "x.ico", "not an icon");
-  for (const char* line : cases) {
-    port.trayCalls.clear();
-    settingsFile(line);
-    main.Form_Load();
-    EXPECT_EQ(port.trayCalls.at(0).record.hIcon, FakePort::kBuiltin) << line;
-  }
-  // The path of a missing file is kept, so a later save writes it back unchanged.
-  EXPECT_EQ(state.IconPath, "C:\\Bad\\x.ico");
-}
-
-TEST_F(TrayShell, SingleClickModeMailsOnEveryLeftRelease) {
-  main.Form_Load();
-  for (const int number : {512, 513, kLeftUp, kLeftDouble, kLeftUp, 516, 518, 519, 520, 521}) {
+  // Double-click mode, as the file says: one request per double click.
+  for (const int number : {kLeftDown, kLeftUp, kLeftDouble, kLeftUp}) {
     callback(number);
   }
-  ASSERT_EQ(port.mailRequests(), 2);
+  ASSERT_EQ(port.shellCalls.size(), 1u);
   const ShellCall& mail = port.shellCalls[0];
   EXPECT_EQ(mail.owner, FakePort::kDesktop);
-  EXPECT_EQ(mail.operation, "Open");
-  EXPECT_EQ(mail.parameters, "");
-  EXPECT_EQ(mail.directory, "");
+  EXPECT_EQ(mail.operation + "|" + mail.file + "|" + mail.parameters + "|" + mail.directory,
+            "Open|mailto:||");
   EXPECT_EQ(mail.show, kShowNormal);
-  EXPECT_EQ(main.inTrayEvent(), kFalse);
+
+  // Back to single clicks, effective at the next click while the window is still open.
+  choose(MenuCommand::Mouse);
+  userSelects(ControlId::MouseBothClick);
+  callback(kLeftUp);
+  EXPECT_EQ(port.mails(), 2);
+
+  port.picks.push_back(kRedFile);
+  choose(MenuCommand::FileOpen);
+  EXPECT_EQ(port.dialogArgs, (std::vector<std::string>{"Icon Files (*.ico)|*.ico", port.appDir}));
+  EXPECT_EQ(port.tray.back().message, TrayMessage::Modify);
+  EXPECT_EQ(port.tray.back().record.hIcon, kRed);
+  EXPECT_EQ(port.destroyed, std::set<IconHandle>{kBlue});
+
+  choose(MenuCommand::SaveSettings);
+  EXPECT_EQ(port.fileAt(port.appDir, "wexla.ini"), "\"" + kRedFile + "\",#FALSE#\r\n");
+  EXPECT_EQ(port.currentDir, port.appDir);
+
+  main.TaskbarCreated(); // the shell restarted and forgot the icon
+  EXPECT_EQ(port.tray.back().message, TrayMessage::Add);
+  EXPECT_EQ(port.tray.back().record.hIcon, kRed);
+
+  port.hook = FakePort::kHook + 1; // the record must name the live callback window
+  choose(MenuCommand::Quit);
+  EXPECT_TRUE(port.boxes.empty()); // saved: nothing to ask
+  EXPECT_TRUE(port.mainUnloaded);
+  EXPECT_EQ(port.tray.back().message, TrayMessage::Delete);
+  EXPECT_EQ(port.tray.back().record.hWnd, port.hook);
+  const std::size_t trayCalls = port.tray.size();
+  main.unload();
+  main.TaskbarCreated();
+  EXPECT_EQ(port.tray.size(), trayCalls);
+  EXPECT_EQ(port.count("unloadMainWindow"), 1);
 }
 
-TEST_F(TrayShell, DoubleClickModeMailsOncePerDoubleClick) {
-  settingsFile("\"\",#TRUE#\r\n");
-  main.Form_Load();
-  for (const int number : {513, kLeftUp, kLeftDouble, kLeftUp}) {
-    callback(number);
+TEST(Start, ShowsTheChosenIconOnlyWhenItIsAnExistingIconFile) {
+  const struct {
+    const char* settings; // nullptr: no settings file
+    bool tried;           // the file was loaded as a picture
+    IconHandle shown;
+  } cases[] = {
+      {nullptr, false, FakePort::kBuiltin},
+      {"\"0\",#FALSE#", false, FakePort::kBuiltin}, // even with a file named 0 at hand
+      {"\"\",#FALSE#", false, FakePort::kBuiltin},
+      {"\"C:\\Gone\\x.ico\",#FALSE#", false, FakePort::kBuiltin},
+      {"\"C:\\Bad\\x.ico\",#FALSE#", true, FakePort::kBuiltin},
+      {"\"C:\\Good\\x.ico\",#FALSE#", true, kBlue},
+      {"\"C:\\Good\\x.ico\",#MAYBE#", false, FakePort::kBuiltin},
+  };
+  for (const auto& c : cases) {
+    Program p;
+    p.port.files = {{"C:\\Work\\0", "0"}, {"C:\\Bad\\x.ico", "?"}, {"C:\\Good\\x.ico", "icon"}};
+    p.port.icons = {{"C:\\Good\\x.ico", kBlue}};
+    if (c.settings != nullptr) {
+      p.settingsFile(c.settings);
+    }
+    p.main.Form_Load();
+    EXPECT_EQ(p.port.count("loadIconFile"), c.tried ? 1 : 0) << c.settings;
+    EXPECT_EQ(p.port.tray.at(0).record.hIcon, c.shown) << c.settings;
+    EXPECT_EQ(p.main.icon(), c.shown);
   }
-  EXPECT_EQ(port.mailRequests(), 1);
-  // Any non-zero value counts as double-click mode.
-  state.DoubleClickOnly = 1;
-  callback(kLeftDouble);
-  EXPECT_EQ(port.mailRequests(), 2);
 }
 
-TEST_F(TrayShell, MessageNumberIsRoundedHalfToEven) {
-  EXPECT_EQ(mouseMessageNumber(514.5f * kPixel, kPixel), 514);
-  EXPECT_EQ(mouseMessageNumber(515.5f * kPixel, kPixel), 516);
-  EXPECT_EQ(mouseMessageNumber(514.4f * kPixel, kPixel), 514);
-  EXPECT_EQ(mouseMessageNumber(514.0f * 12.0f, 12.0f), 514);
-  EXPECT_EQ(mouseMessageNumber(514.0f * 14.4f, 14.4f), 514); // 100 DPI
-  EXPECT_FALSE(mouseMessageNumber(1.0f, 0.0f));
-  EXPECT_FALSE(mouseMessageNumber(3e38f, 1e-3f));
-
-  main.Form_Load();
-  main.picHook_MouseMove(514.5f * kPixel);
-  EXPECT_EQ(port.mailRequests(), 1);
-  main.picHook_MouseMove(515.5f * kPixel); // 516: nothing
-  EXPECT_EQ(port.mailRequests(), 1);
+TEST(Dispatch, MailsOnTheClickOfTheModeShowsTheMenuOnRightReleaseIgnoresTheRest) {
+  for (const VbBoolean mode : {kFalse, kTrue, VbBoolean{1}}) {
+    for (int number = kMouseMove - 2; number <= kRightUp + 5; ++number) {
+      Program p;
+      p.state.DoubleClickOnly = mode;
+      p.callback(number);
+      // Any non-zero mode counts as double-click mode.
+      const bool mails = number == (mode == kFalse ? kLeftUp : kLeftDouble);
+      EXPECT_EQ(p.port.mails(), mails ? 1 : 0) << mode << " " << number;
+      EXPECT_EQ(p.port.menuResults.size(), number == kRightUp ? 1u : 0u) << number;
+      EXPECT_EQ(p.port.calls.at(0), "desktopWindow"); // fetched first, on every call
+      EXPECT_EQ(p.main.inTrayEvent(), kFalse);
+    }
+  }
+  Program p;
+  p.port.twipsPerPixel = 0; // no number at all
+  p.callback(kLeftUp);
+  EXPECT_EQ(p.port.mails() + p.port.menuResults.size(), 0u);
 }
 
-TEST_F(TrayShell, CallbacksWhileTheMenuIsOpenAreIgnored) {
+TEST_F(App, CallbacksWhileTheMenuOrABoxIsOpenAreIgnoredAndTheGuardClearsAfterwards) {
   main.Form_Load();
-  port.duringMenu = [this] {
+  port.whileModal = [this] {
     EXPECT_EQ(main.inTrayEvent(), kTrue);
     callback(kLeftUp);
     callback(kRightUp);
   };
-  callback(kRightUp);
-  EXPECT_EQ(port.mailRequests(), 0);
-  EXPECT_EQ(port.popupMenuDepth, 0);
-  EXPECT_EQ(std::count(port.calls.begin(), port.calls.end(), "showPopupMenu"), 1);
-  // The guard is clear again once the menu has closed without a choice.
-  callback(kLeftUp);
-  EXPECT_EQ(port.mailRequests(), 1);
-}
-
-TEST_F(TrayShell, CallbacksWhileAModalBoxIsOpenAreIgnoredAndTheGuardClearsAfterwards) {
-  main.Form_Load();
-  port.duringMessageBox = [this] { callback(kLeftUp); };
-  chooseFromMenu(MenuCommand::SaveSettings);
-  EXPECT_EQ(port.messageBoxes.size(), 1u);
-  EXPECT_EQ(port.mailRequests(), 0);
-  port.duringMessageBox = nullptr;
-  callback(kLeftUp);
-  EXPECT_EQ(port.mailRequests(), 1);
-}
-
-TEST_F(TrayShell, GuardIsClearedWhenACommandFails) {
-  main.Form_Load();
-  port.duringMessageBox = [] { throw std::runtime_error("out of resources"); };
-  EXPECT_THROW(chooseFromMenu(MenuCommand::SaveSettings), std::runtime_error);
+  choose(MenuCommand::SaveSettings); // nothing changed: a box inside the menu's command
+  EXPECT_EQ(port.mails(), 0);
+  EXPECT_EQ(port.menuResults.size(), 1u);
+  EXPECT_EQ(port.boxes.size(), 1u);
+  port.whileModal = [] { throw std::runtime_error("out of resources"); };
+  EXPECT_THROW(callback(kRightUp), std::runtime_error);
   EXPECT_EQ(main.inTrayEvent(), kFalse);
+  callback(kLeftUp);
+  EXPECT_EQ(port.mails(), 1);
 }
 
-TEST_F(TrayShell, HelpAsksTheShellToOpenTheHelpFileByName) {
-  main.Form_Load();
-  chooseFromMenu(MenuCommand::Help);
+TEST_F(App, HelpAsksTheShellToOpenTheHelpFileByName) {
+  choose(MenuCommand::Help);
   ASSERT_EQ(port.shellCalls.size(), 1u);
-  EXPECT_EQ(port.shellCalls[0].owner, 0u);
-  EXPECT_EQ(port.shellCalls[0].operation, "Open");
-  EXPECT_EQ(port.shellCalls[0].file, "wexla98.hlp");
-  EXPECT_EQ(port.shellCalls[0].show, kShowNormal);
+  const ShellCall& help = port.shellCalls[0];
+  EXPECT_EQ(help.owner, 0u);
+  EXPECT_EQ(help.operation + "|" + help.file + "|" + help.parameters + "|" + help.directory,
+            "Open|wexla98.hlp||");
+  EXPECT_EQ(help.show, kShowNormal);
 }
 
-TEST_F(TrayShell, QuitWithoutChangesEndsWithoutAQuestionAndRemovesTheIcon) {
-  main.Form_Load();
-  chooseFromMenu(MenuCommand::Quit);
-  EXPECT_TRUE(port.messageBoxes.empty());
-  EXPECT_TRUE(port.mainWindowUnloaded);
-  ASSERT_EQ(port.trayCalls.back().message, TrayMessage::Delete);
-  EXPECT_EQ(port.trayCalls.back().record.uID, 1u);
-  EXPECT_EQ(port.trayCalls.back().record.hWnd, FakePort::kHook);
-}
-
-TEST_F(TrayShell, QuitAfterAChangeAsksAndSavesOnlyOnYes) {
-  for (const int answer : {kIdNo, kIdYes}) {
-    port = FakePort{};
-    FrmMain app(port, state, mouse, about);
-    app.Form_Load();
-    state.SettingsChanged = kTrue;
-    state.IconPath = "0";
-    port.messageBoxAnswers.push_back(answer);
-    app.mnuQuit_Click();
-    ASSERT_EQ(port.messageBoxes.size(), 1u);
-    EXPECT_EQ(port.messageBoxes[0].text, "Changes were made. Do you want to save?");
-    EXPECT_EQ(port.messageBoxes[0].style, kMbYesNo);
-    EXPECT_EQ(state.Answer, answer);
-    EXPECT_TRUE(port.mainWindowUnloaded);
-    EXPECT_EQ(port.fileAt(port.appDir, "wexla.ini"),
-              answer == kIdYes ? "\"0\",#FALSE#\r\n" : "<missing>");
+TEST(Quit, AsksOnlyWhenChangedIsExactlyTrueAndEndsOnlyOnNoOrASuccessfulSave) {
+  constexpr int kBoxFailed = 0;
+  constexpr int kCancel = 2;
+  const struct {
+    VbBoolean changed;
+    int answer;
+    bool saveFails, asked, ends, written;
+  } cases[] = {
+      {kFalse, kIdYes, false, false, true, false}, {1, kIdYes, false, false, true, false},
+      {kTrue, kIdNo, false, true, true, false},    {kTrue, kIdYes, false, true, true, true},
+      {kTrue, kIdYes, true, true, false, false},   {kTrue, kBoxFailed, false, true, false, false},
+      {kTrue, kCancel, false, true, false, false},
+  };
+  for (const auto& c : cases) {
+    Program p;
+    p.main.Form_Load();
+    p.state.SettingsChanged = c.changed;
+    p.state.IconPath = "0";
+    p.port.answers = {c.answer};
+    if (c.saveFails) {
+      p.port.failing.insert("writeNewFile");
+    }
+    p.main.mnuQuit_Click();
+    const std::string trace = std::to_string(c.changed) + "/" + std::to_string(c.answer);
+    ASSERT_EQ(!p.port.boxes.empty(), c.asked) << trace;
+    if (c.asked) {
+      EXPECT_EQ(p.port.boxes[0].text, "Changes were made. Do you want to save?");
+      EXPECT_EQ(p.port.boxes[0].caption, "Wexla 98");
+      EXPECT_EQ(p.port.boxes[0].style, kMbYesNo);
+      EXPECT_EQ(p.port.boxes.size(), c.saveFails ? 2u : 1u) << trace;
+    }
+    EXPECT_EQ(p.main.loaded(), !c.ends) << trace;
+    EXPECT_EQ(p.port.mainUnloaded, c.ends) << trace;
+    EXPECT_EQ(p.port.fileAt(p.port.appDir, "wexla.ini").has_value(), c.written) << trace;
   }
 }
 
-TEST_F(TrayShell, QuitAsksOnlyWhenTheFlagIsExactlyTrue) {
+TEST_F(App, IconCommandsChangeOnlyOnAUsableChoiceAndReleaseOnlyLoadedIcons) {
+  port.icons = {{kBlueFile, kBlue}, {kRedFile, kRed}};
   main.Form_Load();
-  state.SettingsChanged = 1;
-  main.mnuQuit_Click();
-  EXPECT_TRUE(port.messageBoxes.empty());
-  EXPECT_TRUE(port.mainWindowUnloaded);
-}
-
-TEST_F(TrayShell, QuitStaysWhenTheRequestedSaveFails) {
-  main.Form_Load();
-  state.SettingsChanged = kTrue;
-  port.failing.insert("writeNewFile");
-  port.messageBoxAnswers = {kIdYes, 1};
-  main.mnuQuit_Click();
-  EXPECT_FALSE(port.mainWindowUnloaded);
-  EXPECT_TRUE(main.loaded());
+  port.tray.clear();
+  port.picks = {"", "C:\\i\\no-icon.ico", kBlueFile};
+  for (int i = 0; i < 2; ++i) {
+    choose(MenuCommand::FileOpen);
+  }
+  EXPECT_EQ(state.IconPath + std::to_string(state.SettingsChanged), "0");
+  EXPECT_TRUE(port.tray.empty());
+  ASSERT_EQ(port.boxes.size(), 1u); // the unusable file, by name
+  EXPECT_EQ(port.boxes[0].text, std::string(kIconLoadFailedText) + "C:\\i\\no-icon.ico");
+  EXPECT_EQ(port.boxes[0].caption, "Wexla 98");
+  EXPECT_EQ(port.boxes[0].style, kMbOk | kMbIconExclamation);
+  choose(MenuCommand::FileOpen);
+  state.SettingsChanged = kFalse;
+  port.icons[kBlueFile] = kBlue + 2; // the same file again, loaded afresh: still a change
+  port.picks = {kBlueFile, kRedFile};
+  choose(MenuCommand::FileOpen);
   EXPECT_EQ(state.SettingsChanged, kTrue);
-  EXPECT_EQ(port.messageBoxes.size(), 2u);
+  choose(MenuCommand::FileOpen);
+  EXPECT_EQ(port.destroyed, (std::set<IconHandle>{kBlue, kBlue + 2}));
+
+  state.SettingsChanged = kFalse;
+  choose(MenuCommand::DefaultIcon);
+  EXPECT_EQ(state.IconPath + std::to_string(state.SettingsChanged), "0-1");
+  EXPECT_EQ(main.icon(), kRed); // the window keeps its icon until the next change
+  EXPECT_EQ(port.tray.back().message, TrayMessage::Modify);
+  EXPECT_EQ(port.tray.back().record.hIcon, FakePort::kBuiltin);
+  state.SettingsChanged = kFalse;
+  choose(MenuCommand::DefaultIcon); // already the choice: nothing to do
+  EXPECT_EQ(state.SettingsChanged, kFalse);
+  EXPECT_EQ(port.tray.size(), 4u);
+  {
+    FrmMain window(port, state, mouse, about);
+    port.picks = {kRedFile};
+    window.mnuFileOpen_Click();
+  }
+  EXPECT_EQ(port.destroyed.count(kRed), 1u); // released with its window
+  EXPECT_EQ(port.destroyed.count(FakePort::kBuiltin), 0u);
 }
 
-TEST_F(TrayShell, UnloadRemovesTheIconOnceWhicheverWayItComes) {
-  port.failing.insert("notifyIcon"); // a refused add still gets its delete
+TEST_F(App, ARefusedIconIsStillDeletedOnceAtUnload) {
+  port.failing.insert("notifyIcon");
   main.Form_Load();
   main.unload();
   main.unload();
-  EXPECT_EQ(port.trayCalls.size(), 2u);
-  EXPECT_EQ(port.trayCalls[1].message, TrayMessage::Delete);
-  EXPECT_EQ(port.trayCalls[1].record.cbSize, sizeof(TrayIconRecord));
-}
-
-TEST_F(TrayShell, ShellRestartBringsBackTheIconThatWasShown) {
-  main.Form_Load();
-  chooseFromMenu(MenuCommand::DefaultIcon);
-  main.TaskbarCreated();
-  ASSERT_EQ(port.trayCalls.back().message, TrayMessage::Add);
-  EXPECT_EQ(port.trayCalls.back().record.hIcon, FakePort::kBuiltin);
-  main.unload();
-  const auto count = port.trayCalls.size();
-  main.TaskbarCreated();
-  EXPECT_EQ(port.trayCalls.size(), count);
+  ASSERT_EQ(port.tray.size(), 2u);
+  EXPECT_EQ(port.tray[1].message, TrayMessage::Delete);
 }
 
 } // namespace
