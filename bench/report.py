@@ -97,6 +97,10 @@ def markdown(results):
         "|---|---|---|---|---|---|---|",
     ]
     for arch, result in results["architectures"].items():
-        lines.extend(_arch_rows(arch, result, params))
+        if "not_run" in result:
+            lines.append("| %s | not run: %s | | | | | **not measured** |" % (arch,
+                                                                       result["not_run"]))
+        else:
+            lines.extend(_arch_rows(arch, result, params))
     lines.extend(_footprint_rows(results["footprint"]))
     return "\n".join(lines) + "\n"

@@ -25,7 +25,7 @@ import process_stats  # noqa: E402
 import report  # noqa: E402
 import wineharness  # noqa: E402
 import x_clock  # noqa: E402
-from wineharness import shell  # noqa: E402
+from wineharness import host, shell  # noqa: E402
 from wineharness.wexla import ABOUT_TITLE, MOUSE_TITLE, App  # noqa: E402
 
 MAILTO = "mailto:"
@@ -230,15 +230,31 @@ def main():
         arch, _, exe_pair = entry.partition("=")
         wexla, bare = (os.path.abspath(exe) for exe in exe_pair.split(","))
         results["footprint"][arch] = footprint.measure(arch, wexla)
-        results["architectures"][arch] = bench_arch(arch, {"wexla": wexla, "bare": bare}, args)
+        reason = host.loader_unavailable(arch)
+        try:
+            if reason is None:
+                results["architectures"][arch] = bench_arch(arch, {"wexla": wexla, "bare": bare},
+                                                            args)
+        except wineharness.NotRunnable:
+            reason = "a %s program did not run under Wine on this host" % arch
+        except wineharness.HarnessError as error:
+            reason = "the %s session failed: %s" % (arch, error)
+        if reason is not None:
+            # Said plainly in the table rather than left out.
+            results["architectures"][arch] = {"not_run": reason}
+        write_results(results, args.out)
+    print(write_results(results, args.out))
 
-    os.makedirs(args.out, exist_ok=True)
-    with open(os.path.join(args.out, "latest.json"), "w") as out:
+
+def write_results(results, out_dir):
+    """Writes what is measured so far, so that a later architecture's failure loses nothing."""
+    os.makedirs(out_dir, exist_ok=True)
+    with open(os.path.join(out_dir, "latest.json"), "w") as out:
         json.dump(results, out, indent=2)
     table = report.markdown(results)
-    with open(os.path.join(args.out, "latest.md"), "w") as out:
+    with open(os.path.join(out_dir, "latest.md"), "w") as out:
         out.write(table)
-    print(table)
+    return table
 
 
 if __name__ == "__main__":

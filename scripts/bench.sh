@@ -10,7 +10,7 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 bench="$root/build/bench"
 mkdir -p "$bench"
 programs=()
-for arch in i686 x86_64; do
+for arch in x86_64 i686; do
   # The baseline is built with the release program's size flags, so the comparison does not
   # hinge on the build type of the CMake tree.
   "$arch-w64-mingw32-g++" -std=c++20 -Os -Wall -Wextra -Werror -static -s -mwindows \
