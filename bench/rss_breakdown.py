@@ -9,9 +9,10 @@ import tempfile
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, HERE)
+sys.path.insert(0, os.path.join(HERE, "..", "tools"))
 
 import process_stats  # noqa: E402
-from tray_driver import e2e  # noqa: E402
+import wineharness  # noqa: E402
 
 KIB = 1024
 
@@ -32,8 +33,7 @@ def rss_by_mapping(pid):
 
 def main():
     probe, first, second = sys.argv[1:4]
-    os.environ.setdefault("WEXLA_E2E_DISPLAYS", "11-19")
-    with e2e.Session(os.path.abspath(probe)) as session:
+    with wineharness.Session(probe=os.path.abspath(probe)) as session:
         maps = {}
         for exe in (first, second):
             cwd = tempfile.mkdtemp(dir=session.dir)

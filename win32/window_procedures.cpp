@@ -142,14 +142,24 @@ bool createMainWindow(Application& app, HINSTANCE instance) {
   if (RegisterClassExA(&hookClass) == 0) {
     return false;
   }
-  HWND main = createForm(kMainFormLayout, instance, nullptr, app.port.bigIcon(),
-                         reinterpret_cast<HICON>(app.port.builtinIcon()), mainWindowProc);
+  // No icons yet: Wine turns a new window's icons into X window properties at once, which
+  // would delay the tray icon by several milliseconds for a window nobody sees.
+  HWND main = createForm(kMainFormLayout, instance, nullptr, nullptr, nullptr, mainWindowProc);
   HWND hook = main == nullptr ? nullptr : FindWindowExA(main, nullptr, kPictureBoxClass, nullptr);
   if (hook == nullptr) {
     return false;
   }
   app.windows.attachMainWindow(main, hook);
   return true;
+}
+
+void giveMainWindowIcons(Application& app) {
+  HWND main = app.windows.mainWindow();
+  if (main != nullptr) {
+    // The answers are the previous icons: none, so nothing to release.
+    SendMessageA(main, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(app.port.bigIcon()));
+    SendMessageA(main, WM_SETICON, ICON_SMALL, static_cast<LPARAM>(app.port.builtinIcon()));
+  }
 }
 
 } // namespace wexla

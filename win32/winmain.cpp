@@ -38,6 +38,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE /*previous*/, LPSTR /*commandLi
     return 1;
   }
   app.main.Form_Load();
+  wexla::giveMainWindowIcons(app);
 
   MSG message{};
   while (GetMessageA(&message, nullptr, 0, 0) > 0) {
