@@ -156,7 +156,8 @@ class Windows(wexla.AppTest):
                 window = app.window(wexla.ABOUT_TITLE)
                 self.assertEqual(ABOUT_PLACE, self.session.geometry(
                     self.session.x_window(app.program.pid, wexla.ABOUT_TITLE)))
-                for text in ("Wexla 98", "Version: 1.3.2", "Contact info:", "E-Mail:", "Homepage:"):
+                version = "Version: " + os.environ["WEXLA_VERSION"]
+                for text in ("Wexla 98", version, "Contact info:", "E-Mail:", "Homepage:"):
                     self.assertIn(text, self.session.controls(window))
                 app.choose("About")
                 self.assertEqual(1, len(self.session.windows(pid=app.pid, title=wexla.ABOUT_TITLE)))
