@@ -27,7 +27,8 @@ std::string readBytes(const std::string& path) {
 }
 
 // Read through HKEY_LOCAL_MACHINE passed as the 32-bit number, which must reach the real root
-// on x86_64 too; a string fills at most 1024 bytes with its NUL.
+// on 64-bit Windows too (Wine also accepts it unextended); a string fills at most 1024 bytes
+// with its NUL.
 void registryReads() {
   HKEY key = nullptr;
   CHECK_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, kTestKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
@@ -120,7 +121,8 @@ void notificationIcon() {
   DestroyWindow(window);
 }
 
-// The path is quoted: "C:\...\Program Files\child.exe" must not start "C:\...\Program.exe".
+// "C:\...\Program Files\child.exe" starts itself, quoted, and never "C:\...\Program.exe". Wine
+// 8 resolves and quotes an unquoted path itself; real Windows does not.
 void programStartIsQuoted(const std::string& dir) {
   char self[MAX_PATH] = {};
   GetModuleFileNameA(nullptr, self, MAX_PATH);
