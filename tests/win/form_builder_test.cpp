@@ -119,12 +119,9 @@ int main() {
   HDC screen = GetDC(nullptr);
   dpi = GetDeviceCaps(screen, LOGPIXELSX);
   ReleaseDC(nullptr, screen);
-  WNDCLASSEXA hook{};
-  hook.cbSize = sizeof hook;
-  hook.lpfnWndProc = DefWindowProcA;
-  hook.hInstance = GetModuleHandleA(nullptr);
-  hook.lpszClassName = wexla::kPictureBoxClass;
-  RegisterClassExA(&hook);
+  const WNDCLASSA hook{0,       DefWindowProcA, 0,       0,       GetModuleHandleA(nullptr),
+                       nullptr, nullptr,        nullptr, nullptr, wexla::kPictureBoxClass};
+  CHECK(RegisterClassA(&hook) != 0);
 
   HWND main = wexla::createForm(wexla::kMainFormLayout, GetModuleHandleA(nullptr), nullptr, nullptr,
                                 nullptr, formProc);

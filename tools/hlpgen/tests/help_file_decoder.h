@@ -66,8 +66,7 @@ inline Bytes lz77_decode(const Bytes& in, std::size_t limit = SIZE_MAX,
       out.push_back(in[at++]);
       continue;
     }
-    need(at + 1 < in.size(), "LZ77 stream ends inside a reference");
-    const std::size_t code = in[at] | in[at + 1] << 8;
+    const std::size_t code = in[at] | in.at(at + 1) << 8; // throws if the stream ends inside
     const Reference reference{(code >> 12) + 3, (code & 0xFFF) + 1};
     need(reference.second <= out.size(), "LZ77 reference before the block start");
     for (std::size_t i = 0; i < reference.first; ++i)
