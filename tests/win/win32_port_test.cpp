@@ -8,7 +8,6 @@
 #include <shellapi.h>
 #include <windows.h>
 
-#include <cstring>
 #include <string>
 
 namespace {
@@ -23,40 +22,13 @@ constexpr DWORD kPollMs = 50;
 wexla::ProgramWindows windows;
 wexla::Win32Port port(GetModuleHandleA(nullptr), windows);
 
-void writeBytes(const std::string& path, const std::string& bytes) {
-  HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                            FILE_ATTRIBUTE_NORMAL, nullptr);
-  DWORD written = 0;
-  WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
-  CloseHandle(file);
-}
-
 std::string readBytes(const std::string& path) {
   return port.readFile(path, 1 << 20).value_or("<unreadable>");
 }
 
-// A 16x16 icon of 16 colours: directory, entry, bitmap header, palette, pixels, mask.
-std::string smallIconFile() {
-  constexpr int kImageBytes = 40 + 64 + 128 + 64;
-  const auto le = [](std::initializer_list<std::pair<unsigned, int>> fields) {
-    std::string bytes;
-    for (auto [value, width] : fields) {
-      for (int i = 0; i < width; ++i, value >>= 8) {
-        bytes.push_back(static_cast<char>(value & 0xFF));
-      }
-    }
-    return bytes;
-  };
-  std::string ico =
-      le({{0, 2}, {1, 2},           {1, 2},  {16, 1}, {16, 1}, {16, 1}, {0, 1}, {1, 2},
-          {4, 2}, {kImageBytes, 4}, {22, 4}, {40, 4}, {16, 4}, {32, 4}, {1, 2}, {4, 2},
-          {0, 4}, {0, 4},           {0, 4},  {0, 4},  {16, 4}, {0, 4}});
-  for (unsigned i = 0; i < 16; ++i) {
-    ico += le({{i * 0x111111, 4}});
-  }
-  return ico + std::string(128, '\x99') + std::string(64, '\0');
-}
-
+// Read through HKEY_LOCAL_MACHINE passed as the 32-bit number, which must reach the real root
+// on 64-bit Windows too (Wine also accepts it unextended); a string fills at most 1024 bytes
+// with its NUL.
 void registryReads() {
   HKEY key = nullptr;
   CHECK_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, kTestKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
@@ -64,44 +36,34 @@ void registryReads() {
            ERROR_SUCCESS);
   const struct {
     const char* name;
-    DWORD type;
     std::string data;
     int result; // -1 read, 0 not read, 1 no data
     std::string text;
   } cases[] = {
-      {"text", REG_SZ, std::string("C:\\Program Files\\x.exe\0", 23), -1,
-       "C:\\Program Files\\x.exe"},
-      {"fits", REG_SZ, std::string(1023, 'a') + '\0', -1, std::string(1023, 'a')},
-      {"long", REG_SZ, std::string(1024, 'a') + '\0', 0, ""},
-      {"number", REG_DWORD, std::string("\x00\x01\x00\x00", 4), -1, "256"},
-      {"binary", REG_BINARY, "\x01\x02", -1, "before"},
-      {"nodata", REG_SZ, "", 1, "before"},
+      {"fits", std::string(1023, 'a') + '\0', -1, std::string(1023, 'a')},
+      {"long", std::string(1024, 'a') + '\0', 0, ""},
+      {"nodata", "", 1, "before"},
   };
   for (const auto& c : cases) {
-    RegSetValueExA(key, c.name, 0, c.type, reinterpret_cast<const BYTE*>(c.data.data()),
+    RegSetValueExA(key, c.name, 0, REG_SZ, reinterpret_cast<const BYTE*>(c.data.data()),
                    static_cast<DWORD>(c.data.size()));
     std::string text = "before";
     int result = 1;
     try {
-      // HKEY_LOCAL_MACHINE passed as the 32-bit number must reach the real root on x86_64 too.
       result = GetKeyValue(port, kHkeyLocalMachine, kTestKey, c.name, text);
     } catch (const wexla::RegistryValueWithoutData&) {
     }
-    wexla::wincheck::checkEqual(result, c.result, c.name, __LINE__);
-    wexla::wincheck::check(text == c.text, c.name, __LINE__);
+    wexla::wincheck::check(result == c.result && text == c.text, c.name, __LINE__);
   }
   RegCloseKey(key);
-  std::string text = "before";
-  CHECK_EQ(GetKeyValue(port, kHkeyLocalMachine, kTestKey, "missing", text), 0);
-  CHECK_EQ(GetKeyValue(port, kHkeyLocalMachine, "SOFTWARE\\NoSuchKey", "x", text), 0);
   RegDeleteKeyA(HKEY_LOCAL_MACHINE, kTestKey);
 }
 
-void filesAndIcons(const std::string& dir) {
+// Only ordinary files count, whatever the case of their name; a replacement is all or nothing.
+void files(const std::string& dir) {
   CHECK(port.setCurrentDirectory(dir));
   const std::string ini = dir + "\\WEXLA.INI";
-  CHECK(port.findOrdinaryFile("wexla.ini").empty());
-  writeBytes(ini, "\"0\",#TRUE#\r\n");
+  CHECK(port.writeNewFile(ini, "\"old\",#FALSE#\r\n"));
   for (const DWORD attributes : {FILE_ATTRIBUTE_NORMAL, FILE_ATTRIBUTE_READONLY,
                                  FILE_ATTRIBUTE_HIDDEN, FILE_ATTRIBUTE_SYSTEM}) {
     SetFileAttributesA(ini.c_str(), attributes);
@@ -110,30 +72,22 @@ void filesAndIcons(const std::string& dir) {
     CHECK(port.findOrdinaryFile("wexla.ini") == (ordinary ? "WEXLA.INI" : ""));
   }
   SetFileAttributesA(ini.c_str(), FILE_ATTRIBUTE_NORMAL);
+  CHECK(port.writeNewFile("wexla.ini.new", "\"new\",#TRUE#\r\n"));
+  CHECK(port.replaceFile("wexla.ini.new", "wexla.ini"));
+  CHECK(!port.replaceFile("no-such-file", "wexla.ini"));
+  CHECK(readBytes(ini) == "\"new\",#TRUE#\r\n" && port.findOrdinaryFile("wexla.ini.new").empty());
   DeleteFileA(ini.c_str());
   CreateDirectoryA(ini.c_str(), nullptr);
   CHECK(port.findOrdinaryFile("wexla.ini").empty() && !port.readFile("wexla.ini", 100));
   RemoveDirectoryA(ini.c_str());
-  CHECK(port.findOrdinaryFile("").empty());
+}
 
-  writeBytes(dir + "\\wexla.ini", "\"old\",#FALSE#\r\n");
-  CHECK(port.writeNewFile("wexla.ini.new", "\"new\",#TRUE#\r\n"));
-  CHECK(port.replaceFile("wexla.ini.new", "wexla.ini"));
-  CHECK(readBytes(dir + "\\wexla.ini") == "\"new\",#TRUE#\r\n");
-  CHECK(port.findOrdinaryFile("wexla.ini.new").empty() && !port.readFile("wexla.ini", 5));
-  CHECK(!port.replaceFile("no-such-file", "wexla.ini"));
-  CHECK(readBytes(dir + "\\wexla.ini") == "\"new\",#TRUE#\r\n");
-  port.deleteFile("wexla.ini");
-  CHECK(readBytes(dir + "\\wexla.ini") == "<unreadable>");
-  char exe[MAX_PATH] = {};
-  GetModuleFileNameA(nullptr, exe, MAX_PATH);
-  const std::string folder = port.applicationDirectory();
-  CHECK(std::string(exe).rfind(folder + "\\", 0) == 0 &&
-        !std::strchr(exe + folder.size() + 1, '\\'));
-
-  // Loaded icons, the built-in one too, come at the size the system asks for (it grows with DPI).
-  writeBytes(dir + "\\good icon, 1.ico", smallIconFile());
-  const wexla::IconHandle loaded = port.loadIconFile(dir + "\\good icon, 1.ico");
+// Icons, the built-in one too, come at the size the system asks for (it grows with DPI);
+// anything but an icon file loads nothing.
+void icons(const std::string& dir) {
+  const std::string good = dir + "\\good icon, 1.ico";
+  CHECK(CopyFileA(WEXLA_TEST_ICON, good.c_str(), FALSE));
+  const wexla::IconHandle loaded = port.loadIconFile(good);
   for (const wexla::IconHandle icon : {loaded, port.builtinIcon()}) {
     ICONINFO info{};
     BITMAP bitmap{};
@@ -144,9 +98,9 @@ void filesAndIcons(const std::string& dir) {
     DeleteObject(info.hbmMask);
   }
   port.destroyIcon(loaded);
-  for (const std::string& bytes : {std::string(), smallIconFile().substr(0, 30),
+  for (const std::string& bytes : {std::string(), readBytes(good).substr(0, 30),
                                    std::string("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16)}) {
-    writeBytes(dir + "\\bad.ico", bytes);
+    CHECK(port.writeNewFile(dir + "\\bad.ico", bytes));
     CHECK(port.loadIconFile(dir + "\\bad.ico") == wexla::kNoIcon);
   }
   CHECK(port.loadIconFile(dir + "\\missing.ico") == wexla::kNoIcon);
@@ -155,13 +109,10 @@ void filesAndIcons(const std::string& dir) {
 void notificationIcon() {
   HWND window = CreateWindowExA(0, "STATIC", "tray test", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr,
                                 GetModuleHandleA(nullptr), nullptr);
-  wexla::TrayIconRecord record{sizeof record,
-                               reinterpret_cast<wexla::WindowHandle>(window),
-                               1,
-                               NIF_MESSAGE | NIF_ICON | NIF_TIP,
-                               WM_MOUSEMOVE,
-                               port.builtinIcon(),
-                               "Wexla 98"};
+  const auto handle = reinterpret_cast<wexla::WindowHandle>(window);
+  wexla::TrayIconRecord record{
+      sizeof record,      handle,    1, NIF_MESSAGE | NIF_ICON | NIF_TIP, WM_MOUSEMOVE,
+      port.builtinIcon(), "Wexla 98"};
   CHECK_EQ(record.cbSize, NOTIFYICONDATAA_V1_SIZE);
   CHECK(port.notifyIcon(wexla::TrayMessage::Add, record));
   CHECK(port.notifyIcon(wexla::TrayMessage::Modify, record));
@@ -170,7 +121,8 @@ void notificationIcon() {
   DestroyWindow(window);
 }
 
-// The path is quoted: "C:\...\Program Files\child.exe" must not start "C:\...\Program.exe".
+// "C:\...\Program Files\child.exe" starts itself, quoted, and never "C:\...\Program.exe". Wine
+// 8 resolves and quotes an unquoted path itself; real Windows does not.
 void programStartIsQuoted(const std::string& dir) {
   char self[MAX_PATH] = {};
   GetModuleFileNameA(nullptr, self, MAX_PATH);
@@ -181,38 +133,21 @@ void programStartIsQuoted(const std::string& dir) {
   const std::string log = dir + "\\started.log";
   SetEnvironmentVariableA(kChildLogVariable, log.c_str());
   CHECK(port.startProgram(child, SW_SHOWNORMAL));
-  DWORD waited = 0;
-  while (readBytes(log).find("child.exe") == std::string::npos && waited < kChildWaitMs) {
+  for (DWORD waited = 0; readBytes(log).find('\n') == std::string::npos && waited < kChildWaitMs;
+       waited += kPollMs) {
     Sleep(kPollMs);
-    waited += kPollMs;
   }
-  CHECK(readBytes(log).find("\"" + child + "\"") != std::string::npos);
-  CHECK(readBytes(log).find("Program.exe") == std::string::npos);
-  CHECK(!port.startProgram(dir + "\\missing.exe", SW_SHOWNORMAL));
-  CHECK(!port.startProgram(dir, SW_SHOWNORMAL));
+  CHECK(readBytes(log).rfind("\"" + child + "\"", 0) == 0);
   SetEnvironmentVariableA(kChildLogVariable, nullptr);
-}
-
-// Started by programStartIsQuoted: records its own command line and ends.
-bool runAsChild() {
-  char log[MAX_PATH] = {};
-  if (GetEnvironmentVariableA(kChildLogVariable, log, MAX_PATH) == 0) {
-    return false;
-  }
-  HANDLE file = CreateFileA(log, FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                            OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-  const std::string line = std::string(GetCommandLineA()) + "\r\n";
-  DWORD written = 0;
-  WriteFile(file, line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
-  CloseHandle(file);
-  return true;
 }
 
 } // namespace
 
 int main() {
-  if (runAsChild()) {
-    return 0;
+  char log[MAX_PATH] = {};
+  if (GetEnvironmentVariableA(kChildLogVariable, log, MAX_PATH) != 0) {
+    // Started by programStartIsQuoted: records its own command line and ends.
+    return port.writeNewFile(log, std::string(GetCommandLineA()) + "\r\n") ? 0 : 1;
   }
   char temp[MAX_PATH] = {};
   GetTempPathA(MAX_PATH, temp);
@@ -220,7 +155,8 @@ int main() {
       temp + std::string("wexla-win-tests-") + std::to_string(GetCurrentProcessId());
   CreateDirectoryA(dir.c_str(), nullptr);
   registryReads();
-  filesAndIcons(dir);
+  files(dir);
+  icons(dir);
   notificationIcon();
   programStartIsQuoted(dir);
   return wexla::wincheck::finish();

@@ -6,29 +6,24 @@
 namespace wexla::wincheck {
 
 inline int failures = 0;
-inline int passes = 0;
 
 inline void check(bool ok, const char* what, int line) {
-  if (ok) {
-    ++passes;
-  } else {
+  if (!ok) {
     ++failures;
     std::printf("FAIL line %d: %s\n", line, what);
   }
 }
 
 inline void checkEqual(long long actual, long long expected, const char* what, int line) {
-  if (actual == expected) {
-    ++passes;
-  } else {
-    ++failures;
-    std::printf("FAIL line %d: %s is %lld, expected %lld\n", line, what, actual, expected);
+  if (actual != expected) {
+    std::printf("line %d: %lld, expected %lld\n", line, actual, expected);
   }
+  check(actual == expected, what, line);
 }
 
 // Prints the closing line and returns the process exit code.
 inline int finish() {
-  std::printf("%d passed, %d failed\n", passes, failures);
+  std::printf("%d failed\n", failures);
   std::fflush(stdout);
   return failures == 0 ? 0 : 1;
 }

@@ -11,20 +11,19 @@ namespace {
 
 using hlpgen::Bytes;
 
-// count bytes that hardly ever repeat, then copies of the first copied ones
-Bytes noise_then_copy(std::size_t count, std::size_t copied) {
-  std::mt19937 engine(count);
-  Bytes bytes(count);
-  std::generate(bytes.begin(), bytes.end(), [&engine] { return std::uint8_t(engine()); });
-  for (std::size_t i = 0; i < copied; ++i)
-    bytes.push_back(bytes[i]);
-  return bytes;
-}
-
 // Each input with the last back reference it must end in and the largest compressed size:
 // references are as long as they can be (a run copies itself 18 bytes at a time from one byte
 // back), reach back 4096 bytes but never 4097, and every eight items share one flag byte.
 TEST(Lz77, RoundTripsWithTheLongestReferences) {
+  // count bytes that hardly ever repeat, then copies of the first copied ones
+  const auto noise_then_copy = [](std::size_t count, std::size_t copied) {
+    std::mt19937 engine(count);
+    Bytes bytes(count);
+    std::generate(bytes.begin(), bytes.end(), [&engine] { return std::uint8_t(engine()); });
+    for (std::size_t i = 0; i < copied; ++i)
+      bytes.push_back(bytes[i]);
+    return bytes;
+  };
   Bytes all_values(256);
   std::iota(all_values.begin(), all_values.end(), 0);
   const std::string text = "Click the icon to open a new message. Click the icon to open it.";

@@ -1,18 +1,13 @@
-// What the test decoder renders for a document's help file, font changes left out.
+// What the test decoder renders for a document's help file: jumps by their target's hash,
+// which the decoder's context map leads to a topic.
 #pragma once
 
-#include <regex>
 #include <string>
 
 #include "context_hash.h"
 #include "help_document.h"
 
 namespace hlpcheck {
-
-// Applied to both sides, as the source's own text may hold something like "<1>".
-inline std::string without_fonts(const std::string& text) {
-  return std::regex_replace(text, std::regex("<[0-9]+>"), "");
-}
 
 inline std::string rendered(const hlpgen::HelpDocument& document) {
   const auto title_of = [&document](const std::string& context) {
@@ -22,9 +17,7 @@ inline std::string rendered(const hlpgen::HelpDocument& document) {
     }
     return std::string("(nowhere)");
   };
-  constexpr std::size_t kCaptionLength = 50; // the window record's caption field, NUL included: 51
-  std::string text = document.title + "|" + document.copyright + "|" +
-                     document.title.substr(0, kCaptionLength) + "|" +
+  std::string text = document.title + "|" +
                      title_of(document.contents_context.empty() ? document.topics[0].context
                                                                 : document.contents_context);
   for (const hlpgen::Topic& topic : document.topics) {
@@ -33,8 +26,10 @@ inline std::string rendered(const hlpgen::HelpDocument& document) {
     for (const hlpgen::Paragraph& paragraph : topic.paragraphs) {
       text += paragraph.kind == hlpgen::ParagraphKind::Bullet ? "\n\x95 " : "\n";
       for (const hlpgen::TextSpan& span : paragraph.spans) {
-        text += span.jump_target.empty() ? span.text
-                                         : "{" + title_of(span.jump_target) + ":" + span.text + "}";
+        text += span.jump_target.empty()
+                    ? span.text
+                    : "{" + std::to_string(hlpgen::context_hash(span.jump_target)) + ":" +
+                          span.text + "}";
       }
     }
   }
