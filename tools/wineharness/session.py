@@ -20,6 +20,7 @@ PROBE_TIMEOUT = 30.0
 NOT_RUN_EXIT = 77
 DESKTOP_KEY = r"HKCU\Control Panel\Desktop"
 MAILERS_KEY = r"HKCU\Software\Wine\WineBrowser"
+MAIL_MARKER = "mailto:sentinel-"  # hand-offs of the harness itself, see mail_settled
 _live = []
 
 
@@ -252,18 +253,23 @@ class Session(Shell):
         if os.path.exists(self.mail_log):
             os.remove(self.mail_log)
 
+    def program_hand_offs(self):
+        """The logged arguments, without the markers of mail_settled."""
+        return [arg for _, arg in self.hand_offs() if not arg.startswith(MAIL_MARKER)]
+
     def wait_mail(self, count, timeout=host.DEFAULT_TIMEOUT):
-        return wait_for(lambda: len(self.hand_offs()) >= count, timeout,
+        # Markers don't count: one logged before a click must not stand in for its hand-off.
+        return wait_for(lambda: len(self.program_hand_offs()) >= count, timeout,
                         "%d mail hand-off(s)" % count)
 
     def mail_settled(self):
         """The arguments handed off so far, proven complete: a marked hand-off through the same
         path comes back only after anything handed off earlier was logged."""
-        marker = "mailto:sentinel-%d" % time.monotonic_ns()
+        marker = "%s%d" % (MAIL_MARKER, time.monotonic_ns())
         self.wine("winebrowser", marker)
         args = wait_for(lambda: (lambda a: a if marker in a else None)(
             [arg for _, arg in self.hand_offs()]), what="the marked hand-off")
-        return [a for a in args[:args.index(marker)] if not a.startswith("mailto:sentinel-")]
+        return [a for a in args[:args.index(marker)] if not a.startswith(MAIL_MARKER)]
 
 
 def _close_leftovers():
