@@ -54,7 +54,6 @@ public:
       "regOpenKey",         "regQueryValue", "startProgram"};
 
   std::map<std::string, std::string> files; // full path -> bytes
-  std::set<std::string> hidden;             // present, but not found by the search
   std::map<std::string, IconHandle> icons;  // loadable icon files
   std::map<std::string, std::map<std::string, RegistryValue>> registry;
   std::set<std::string> startable;
@@ -74,7 +73,6 @@ public:
   std::vector<TrayCall> tray;
   std::vector<MenuCommand> menuResults;
   std::vector<std::string> dialogResults, dialogArgs, started;
-  std::vector<std::uint32_t> accessMasks;
   std::set<RegistryKey> openKeys;
   std::set<FormId> loaded, visible;
   std::map<ControlId, bool> options; // as each was last set since the mouse window loaded
@@ -140,7 +138,7 @@ public:
   }
   std::string findOrdinaryFile(const std::string& pattern) override {
     const auto it = find(pattern);
-    const bool found = !fails("findOrdinaryFile") && it != files.end() && !hidden.count(it->first);
+    const bool found = !fails("findOrdinaryFile") && it != files.end();
     return found ? it->first.substr(it->first.find_last_of('\\') + 1) : "";
   }
   std::optional<std::string> readFile(const std::string& name, std::size_t maxBytes) override {
@@ -167,9 +165,7 @@ public:
     }
   }
 
-  long regOpenKey(RegistryKey, const std::string& path, std::uint32_t access,
-                  RegistryKey& key) override {
-    accessMasks.push_back(access);
+  long regOpenKey(RegistryKey, const std::string& path, std::uint32_t, RegistryKey& key) override {
     if (fails("regOpenKey") || registry.count(path) == 0) {
       return failing.count("regOpenKey") ? kDenied : kNotFound;
     }

@@ -205,19 +205,5 @@ TEST_P(EveryCommand, LeavesAWholeSettingsFileWhereverItStops) {
 INSTANTIATE_TEST_SUITE_P(FaultInjection, EveryCommand, ::testing::ValuesIn(commands()),
                          [](const auto& info) { return std::string(info.param.name); });
 
-TEST(FaultInjection, TheWalkMakesEveryFailableCall) {
-  std::set<std::string> made;
-  for (const Command& command : commands()) {
-    for (const std::string& failing : FakePort::kFailableCalls) {
-      Program p;
-      run(p, command, failing, "");
-      made.insert(p.port.calls.begin(), p.port.calls.end());
-    }
-  }
-  for (const std::string& call : FakePort::kFailableCalls) {
-    EXPECT_EQ(made.count(call), 1u) << call << " is never made, so its failure is untested";
-  }
-}
-
 } // namespace
 } // namespace wexla::test

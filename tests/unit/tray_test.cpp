@@ -29,18 +29,22 @@ TEST_F(App, OneSessionFromStartToQuit) {
   for (const int number : {kLeftDown, kLeftUp, kLeftDouble, kLeftUp}) {
     callback(number);
   }
-  ASSERT_EQ(port.shellCalls.size(), 1u);
-  const ShellCall& mail = port.shellCalls[0];
-  EXPECT_EQ(mail.owner, FakePort::kDesktop);
-  EXPECT_EQ(mail.operation + "|" + mail.file + "|" + mail.parameters + "|" + mail.directory,
-            "Open|mailto:||");
-  EXPECT_EQ(mail.show, kShowNormal);
+  choose(MenuCommand::Help);
+  ASSERT_EQ(port.shellCalls.size(), 2u);
+  for (const auto& [call, owner, file] :
+       {std::tuple(port.shellCalls[0], FakePort::kDesktop, "mailto:"),
+        std::tuple(port.shellCalls[1], WindowHandle{0}, "wexla98.hlp")}) {
+    EXPECT_EQ(call.owner, owner);
+    EXPECT_EQ(call.operation + "|" + call.file + "|" + call.parameters + "|" + call.directory +
+                  "|" + std::to_string(call.show),
+              "Open|" + std::string(file) + "|||" + std::to_string(kShowNormal));
+  }
 
   // Back to single clicks, effective at the next click while the window is still open.
   choose(MenuCommand::Mouse);
   userSelects(ControlId::MouseBothClick);
   callback(kLeftUp);
-  EXPECT_EQ(port.mails(), 2);
+  EXPECT_EQ(port.mails(), 2); // with the help request: three
 
   port.picks.push_back(kRedFile);
   choose(MenuCommand::FileOpen);
@@ -71,30 +75,26 @@ TEST_F(App, OneSessionFromStartToQuit) {
 }
 
 TEST(Start, ShowsTheChosenIconOnlyWhenItIsAnExistingIconFile) {
-  const struct {
-    const char* settings; // nullptr: no settings file
-    bool tried;           // the file was loaded as a picture
-    IconHandle shown;
-  } cases[] = {
-      {nullptr, false, FakePort::kBuiltin},
-      {"\"0\",#FALSE#", false, FakePort::kBuiltin}, // even with a file named 0 at hand
-      {"\"\",#FALSE#", false, FakePort::kBuiltin},
-      {"\"C:\\Gone\\x.ico\",#FALSE#", false, FakePort::kBuiltin},
-      {"\"C:\\Bad\\x.ico\",#FALSE#", true, FakePort::kBuiltin},
-      {"\"C:\\Good\\x.ico\",#FALSE#", true, kBlue},
-      {"\"C:\\Good\\x.ico\",#MAYBE#", false, FakePort::kBuiltin},
-  };
-  for (const auto& c : cases) {
+  // "" is no settings file; "0" names the default icon even with a file named 0 at hand.
+  const std::tuple<std::string, int, IconHandle> cases[] = {
+      {"", 0, FakePort::kBuiltin},
+      {"\"0\",#FALSE#", 0, FakePort::kBuiltin},
+      {"\"\",#FALSE#", 0, FakePort::kBuiltin},
+      {"\"C:\\Gone\\x.ico\",#FALSE#", 0, FakePort::kBuiltin},
+      {"\"C:\\Bad\\x.ico\",#FALSE#", 1, FakePort::kBuiltin},
+      {"\"C:\\Good\\x.ico\",#FALSE#", 1, kBlue},
+      {"\"C:\\Good\\x.ico\",#MAYBE#", 0, FakePort::kBuiltin}};
+  for (const auto& [settings, loads, shown] : cases) {
     Program p;
     p.port.files = {{"C:\\Work\\0", "0"}, {"C:\\Bad\\x.ico", "?"}, {"C:\\Good\\x.ico", "icon"}};
     p.port.icons = {{"C:\\Good\\x.ico", kBlue}};
-    if (c.settings != nullptr) {
-      p.settingsFile(c.settings);
+    if (!settings.empty()) {
+      p.settingsFile(settings);
     }
     p.main.Form_Load();
-    EXPECT_EQ(p.port.count("loadIconFile"), c.tried ? 1 : 0) << c.settings;
-    EXPECT_EQ(p.port.tray.at(0).record.hIcon, c.shown) << c.settings;
-    EXPECT_EQ(p.main.icon(), c.shown);
+    EXPECT_EQ(p.port.count("loadIconFile"), loads) << settings;
+    EXPECT_EQ(p.port.tray.at(0).record.hIcon, shown) << settings;
+    EXPECT_EQ(p.main.icon(), shown);
   }
 }
 
@@ -134,16 +134,6 @@ TEST_F(App, CallbacksWhileTheMenuOrABoxIsOpenAreIgnoredAndTheGuardClearsAfterwar
   EXPECT_EQ(main.inTrayEvent(), kFalse);
   callback(kLeftUp);
   EXPECT_EQ(port.mails(), 1);
-}
-
-TEST_F(App, HelpAsksTheShellToOpenTheHelpFileByName) {
-  choose(MenuCommand::Help);
-  ASSERT_EQ(port.shellCalls.size(), 1u);
-  const ShellCall& help = port.shellCalls[0];
-  EXPECT_EQ(help.owner, 0u);
-  EXPECT_EQ(help.operation + "|" + help.file + "|" + help.parameters + "|" + help.directory,
-            "Open|wexla98.hlp||");
-  EXPECT_EQ(help.show, kShowNormal);
 }
 
 TEST(Quit, AsksOnlyWhenChangedIsExactlyTrueAndEndsOnlyOnNoOrASuccessfulSave) {
