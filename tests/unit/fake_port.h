@@ -47,12 +47,6 @@ public:
   static constexpr int kIdOk = 1;
   // A failed box answers 0, a failed menu or file dialog returns as if dismissed, a failed
   // write leaves half the file behind.
-  static inline const std::vector<std::string> kFailableCalls{
-      "notifyIcon",         "shellExecute",  "messageBox",          "showPopupMenu",
-      "openIconFileDialog", "loadIconFile",  "setCurrentDirectory", "findOrdinaryFile",
-      "readFile",           "writeNewFile",  "replaceFile",         "deleteFile",
-      "regOpenKey",         "regQueryValue", "startProgram"};
-
   std::map<std::string, std::string> files; // full path -> bytes
   std::map<std::string, IconHandle> icons;  // loadable icon files
   std::map<std::string, std::map<std::string, RegistryValue>> registry;
@@ -81,10 +75,6 @@ public:
 
   static std::string pathIn(const std::string& directory, const std::string& name) {
     return directory.ends_with('\\') ? directory + name : directory + "\\" + name;
-  }
-  std::optional<std::string> fileAt(const std::string& directory, const std::string& name) const {
-    const auto it = files.find(pathIn(directory, name));
-    return it == files.end() ? std::nullopt : std::optional(it->second);
   }
   int mails() const {
     return static_cast<int>(std::count_if(shellCalls.begin(), shellCalls.end(),

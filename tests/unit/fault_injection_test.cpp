@@ -169,8 +169,11 @@ std::vector<std::string> brokenPromises(const Program& p, const Command& command
 
 class EveryCommand : public ::testing::TestWithParam<Command> {};
 
+// One failure at a time: a call that the healthy run does not make cannot fail.
 TEST_P(EveryCommand, KeepsItsPromisesWithEachPlatformCallFailing) {
-  for (const std::string& failing : FakePort::kFailableCalls) {
+  Program healthy;
+  run(healthy, GetParam(), "", "");
+  for (const std::string& failing : std::set(healthy.port.calls.begin(), healthy.port.calls.end())) {
     Program p;
     const std::optional<std::string> before =
         GetParam().settings.empty() ? std::nullopt : std::optional(GetParam().settings);

@@ -30,40 +30,26 @@ TEST(SettingsLine, WritesTheNotationAndReadsItBack) {
 TEST(SettingsLine, ReadsTheLenientFormsAndRejectsWhatIsNotTheNotation) {
   constexpr int kRejected = 2;
   const std::string padding(kMaxSettingsFileBytes - 11, ' ');
-  const std::pair<std::string, int> cases[] = {
-      {"\"a\",#TRUE#", kTrue},
-      {"\"a\",#false#\n", kFalse},
-      {"\"a\",#FALSE#\rx", kFalse},
-      {" \t\"a\"\t , \t#TRUE# \t\r\n", kTrue},
-      {"\"a\",-1\r\n", kTrue},
-      {"\"a\",+1", kTrue},
-      {"\"a\",9", kTrue},
-      {"\"a\",0", kFalse},
-      {"\"a\",-00", kFalse},
-      {"\"a\",#FALSE#\r\nsecond line is ignored", kFalse},
-      {"\"a\",#TRUE#\r\n" + padding.substr(1), kTrue}, // exactly the largest file
-      {"\"a\",#TRUE#\r\n" + padding, kRejected},
-      {"\"a\" #TRUE#", kRejected},
-      {"a,#TRUE#", kRejected},
-      {"\"a,#TRUE#", kRejected},
-      {"\"a\",#MAYBE#", kRejected},
-      {"\"a\",#TRUE#x", kRejected},
-      {"\"a\",#TRUE# x", kRejected},
-      {"\"a\",--1", kRejected},
-      {"\"a\",#TRUE#,extra", kRejected},
-      {"\"a\",-", kRejected},
-      {"\"a\",1a", kRejected},
-      {"\"a\nb\",#TRUE#", kRejected},
-      {"\"a\rb\",#TRUE#", kRejected},
-      {std::string("\"a\0b\",#TRUE#", 12), kRejected},
-      {std::string("\"a\",#TRUE#\r\n\0", 13), kRejected},
-      {"\x89PNG\r\n\x1a\n", kRejected}};
-  for (const auto& [text, mode] : cases) {
-    const std::string buffer = text + "9\"";
-    const auto read = parseSettingsFile(std::string_view(buffer).substr(0, text.size()));
-    ASSERT_EQ(read.has_value(), mode != kRejected) << text;
-    if (read) {
-      EXPECT_EQ(read->iconPath + std::to_string(read->doubleClickOnly), "a" + std::to_string(mode));
+  const std::pair<int, std::vector<std::string>> groups[] = {
+      {kTrue,
+       {"\"a\",#TRUE#", " \t\"a\"\t , \t#TRUE# \t\r\n", "\"a\",-1\r\n", "\"a\",+1", "\"a\",9",
+        "\"a\",#TRUE#\r\n" + padding.substr(1)}}, // the last: exactly the largest file
+      {kFalse,
+       {"\"a\",#false#\n", "\"a\",#FALSE#\rx", "\"a\",0", "\"a\",-00",
+        "\"a\",#FALSE#\r\nsecond line is ignored"}},
+      {kRejected,
+       {"\"a\",#TRUE#\r\n" + padding, "\"a\" #TRUE#", "a,#TRUE#", "\"a,#TRUE#", "\"a\",#MAYBE#",
+        "\"a\",#TRUE#x", "\"a\",#TRUE# x", "\"a\",--1", "\"a\",#TRUE#,extra", "\"a\",-", "\"a\",1a",
+        "\"a\nb\",#TRUE#", "\"a\rb\",#TRUE#", std::string("\"a\0b\",#TRUE#", 12),
+        std::string("\"a\",#TRUE#\r\n\0", 13), "\x89PNG\r\n\x1a\n"}}};
+  for (const auto& [mode, texts] : groups) {
+    for (const std::string& text : texts) {
+      const std::string buffer = text + "9\"";
+      const auto read = parseSettingsFile(std::string_view(buffer).substr(0, text.size()));
+      ASSERT_EQ(read.has_value(), mode != kRejected) << text;
+      EXPECT_TRUE(!read || read->iconPath + std::to_string(read->doubleClickOnly) ==
+                               "a" + std::to_string(mode))
+          << text;
     }
   }
   const std::string longest(kMaxIconPathLength, 'x');

@@ -44,7 +44,7 @@ TEST_F(App, OneSessionFromStartToQuit) {
   choose(MenuCommand::Mouse);
   userSelects(ControlId::MouseBothClick);
   callback(kLeftUp);
-  EXPECT_EQ(port.mails(), 2); // with the help request: three
+  EXPECT_EQ(port.mails(), 2);
 
   port.picks.push_back(kRedFile);
   choose(MenuCommand::FileOpen);
@@ -54,7 +54,7 @@ TEST_F(App, OneSessionFromStartToQuit) {
   EXPECT_EQ(port.destroyed, std::set<IconHandle>{kBlue});
 
   choose(MenuCommand::SaveSettings);
-  EXPECT_EQ(port.fileAt(port.appDir, "wexla.ini"), "\"" + kRedFile + "\",#FALSE#\r\n");
+  EXPECT_EQ(port.files[port.appDir + "\\wexla.ini"], "\"" + kRedFile + "\",#FALSE#\r\n");
   EXPECT_EQ(port.currentDir, port.appDir);
 
   main.TaskbarCreated(); // the shell restarted and forgot the icon
@@ -169,7 +169,7 @@ TEST(Quit, AsksOnlyWhenChangedIsExactlyTrueAndEndsOnlyOnNoOrASuccessfulSave) {
     }
     EXPECT_EQ(p.main.loaded(), !c.ends) << trace;
     EXPECT_EQ(p.port.mainUnloaded, c.ends) << trace;
-    EXPECT_EQ(p.port.fileAt(p.port.appDir, "wexla.ini").has_value(), c.written) << trace;
+    EXPECT_EQ(p.port.files.count(p.port.appDir + "\\wexla.ini") == 1, c.written) << trace;
   }
 }
 
