@@ -34,12 +34,12 @@ TEST_F(App, MouseDialogSelectionsTakeEffectAtOnceAndStayChangedUntilSaved) {
   main.Form_Load();
   choose(MenuCommand::Mouse);
   userSelects(kDouble);
-  EXPECT_EQ(state.DoubleClickOnly + state.SettingsChanged, 2 * kTrue);
+  EXPECT_EQ(std::pair(state.DoubleClickOnly, state.SettingsChanged), std::pair(kTrue, kTrue));
   callback(kLeftUp);
   EXPECT_EQ(port.mails(), 0);
   state.SettingsChanged = kFalse;
   choose(MenuCommand::Mouse); // the open window is kept as it is
-  EXPECT_EQ(port.count("loadForm") * 10 + state.SettingsChanged, 10);
+  EXPECT_EQ(std::pair(port.count("loadForm"), state.SettingsChanged), std::pair(1, kFalse));
   userSelects(kBoth);
   EXPECT_EQ(state.DoubleClickOnly, kFalse);
   EXPECT_EQ(state.SettingsChanged, kTrue); // although the mode is back where it was

@@ -173,7 +173,8 @@ class EveryCommand : public ::testing::TestWithParam<Command> {};
 TEST_P(EveryCommand, KeepsItsPromisesWithEachPlatformCallFailing) {
   Program healthy;
   run(healthy, GetParam(), "", "");
-  for (const std::string& failing : std::set(healthy.port.calls.begin(), healthy.port.calls.end())) {
+  for (const std::string& failing :
+       std::set(healthy.port.calls.begin(), healthy.port.calls.end())) {
     Program p;
     const std::optional<std::string> before =
         GetParam().settings.empty() ? std::nullopt : std::optional(GetParam().settings);
