@@ -47,14 +47,7 @@ public:
   static constexpr int kIdOk = 1;
   // A failed box answers 0, a failed menu or file dialog returns as if dismissed, a failed
   // write leaves half the file behind.
-  static inline const std::vector<std::string> kFailableCalls{
-      "notifyIcon",         "shellExecute",  "messageBox",          "showPopupMenu",
-      "openIconFileDialog", "loadIconFile",  "setCurrentDirectory", "findOrdinaryFile",
-      "readFile",           "writeNewFile",  "replaceFile",         "deleteFile",
-      "regOpenKey",         "regQueryValue", "startProgram"};
-
   std::map<std::string, std::string> files; // full path -> bytes
-  std::set<std::string> hidden;             // present, but not found by the search
   std::map<std::string, IconHandle> icons;  // loadable icon files
   std::map<std::string, std::map<std::string, RegistryValue>> registry;
   std::set<std::string> startable;
@@ -74,7 +67,6 @@ public:
   std::vector<TrayCall> tray;
   std::vector<MenuCommand> menuResults;
   std::vector<std::string> dialogResults, dialogArgs, started;
-  std::vector<std::uint32_t> accessMasks;
   std::set<RegistryKey> openKeys;
   std::set<FormId> loaded, visible;
   std::map<ControlId, bool> options; // as each was last set since the mouse window loaded
@@ -83,10 +75,6 @@ public:
 
   static std::string pathIn(const std::string& directory, const std::string& name) {
     return directory.ends_with('\\') ? directory + name : directory + "\\" + name;
-  }
-  std::optional<std::string> fileAt(const std::string& directory, const std::string& name) const {
-    const auto it = files.find(pathIn(directory, name));
-    return it == files.end() ? std::nullopt : std::optional(it->second);
   }
   int mails() const {
     return static_cast<int>(std::count_if(shellCalls.begin(), shellCalls.end(),
@@ -140,7 +128,7 @@ public:
   }
   std::string findOrdinaryFile(const std::string& pattern) override {
     const auto it = find(pattern);
-    const bool found = !fails("findOrdinaryFile") && it != files.end() && !hidden.count(it->first);
+    const bool found = !fails("findOrdinaryFile") && it != files.end();
     return found ? it->first.substr(it->first.find_last_of('\\') + 1) : "";
   }
   std::optional<std::string> readFile(const std::string& name, std::size_t maxBytes) override {
@@ -167,9 +155,7 @@ public:
     }
   }
 
-  long regOpenKey(RegistryKey, const std::string& path, std::uint32_t access,
-                  RegistryKey& key) override {
-    accessMasks.push_back(access);
+  long regOpenKey(RegistryKey, const std::string& path, std::uint32_t, RegistryKey& key) override {
     if (fails("regOpenKey") || registry.count(path) == 0) {
       return failing.count("regOpenKey") ? kDenied : kNotFound;
     }

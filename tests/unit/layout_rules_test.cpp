@@ -19,54 +19,38 @@ constexpr int kHundredthsOfPointPerPixel = 7200 / 96; // 0.75 pt
 constexpr int kWeightStep = 100;
 constexpr int kOneLineLabelHeight = 255; // a label's height for one line of the dialog font
 
-const FormLayout* const kForms[] = {&kMainFormLayout, &kMouseFormLayout, &kAboutFormLayout};
-
-TEST(FormLayouts, LieOnThePixelGridOfTheScreenTheyWereDrawnOn) {
-  for (const FormLayout* form : kForms) {
-    for (const int twips : {form->clientWidth, form->clientHeight, form->left, form->top}) {
-      EXPECT_EQ(twips % kTwipsPerPixel, 0) << form->caption << " " << twips;
-    }
-    for (const ControlLayout& c : form->controls) {
-      for (const int twips : {c.left, c.top, c.width, c.height}) {
-        EXPECT_EQ(twips % kTwipsPerPixel, 0) << c.name << " " << twips;
-      }
-      EXPECT_EQ(c.font.pointSizeHundredths % kHundredthsOfPointPerPixel, 0) << c.name;
-      EXPECT_EQ(c.font.weight % kWeightStep, 0) << c.name;
-    }
-  }
-}
-
 // Labels with room for more than a line and a half wrap their text; names are unique; the
 // program's own windows carry its title.
-TEST(FormLayouts, TabIndexesAreGaplessNamesUniqueAndContainersAreFrames) {
-  for (const FormLayout* form : kForms) {
-    std::vector<int> tabIndexes;
+TEST(FormLayouts, LieOnThePixelGridWithGaplessTabOrdersFramedContainersAndWrappedLabels) {
+  for (const FormLayout* form : {&kMainFormLayout, &kMouseFormLayout, &kAboutFormLayout}) {
+    std::vector<int> twips{form->clientWidth, form->clientHeight, form->left, form->top}, tabs;
     std::set<std::string> names;
-    for (const ControlLayout& c : form->controls) {
-      EXPECT_TRUE(names.insert(c.name).second) << c.name;
-      if (c.kind == ControlKind::Label) {
-        const int lineHeight = kOneLineLabelHeight * c.font.pointSizeHundredths / kDialogFontSize;
-        EXPECT_EQ(c.wordWrap, 2 * c.height >= 3 * lineHeight) << c.name;
-      }
-      if (std::string(c.name) == "lblTitle") {
-        EXPECT_STREQ(c.caption, kAppTitle);
-      }
-    }
     if (form != &kMouseFormLayout) {
       EXPECT_EQ(form->caption, std::string(form == &kAboutFormLayout ? "About " : "") + kAppTitle);
     }
     for (const ControlLayout& c : form->controls) {
+      twips.insert(twips.end(), {c.left, c.top, c.width, c.height});
+      EXPECT_TRUE(names.insert(c.name).second) << c.name;
+      EXPECT_TRUE(std::string(c.name) != "lblTitle" || c.caption == std::string(kAppTitle));
+      EXPECT_EQ(c.font.pointSizeHundredths % kHundredthsOfPointPerPixel, 0) << c.name;
+      EXPECT_EQ(c.font.weight % kWeightStep, 0) << c.name;
+      const int lineHeight = kOneLineLabelHeight * c.font.pointSizeHundredths / kDialogFontSize;
+      EXPECT_TRUE(c.kind != ControlKind::Label || c.wordWrap == (2 * c.height >= 3 * lineHeight))
+          << c.name;
       if (c.tabIndex != kNoTabStop) {
-        tabIndexes.push_back(c.tabIndex);
+        tabs.push_back(c.tabIndex);
       }
       if (c.container != kNoContainer) {
         ASSERT_LT(static_cast<std::size_t>(c.container), form->controls.size()) << c.name;
         EXPECT_EQ(form->controls[c.container].kind, ControlKind::Frame) << c.name;
       }
     }
-    std::sort(tabIndexes.begin(), tabIndexes.end());
-    for (std::size_t i = 0; i < tabIndexes.size(); ++i) {
-      EXPECT_EQ(tabIndexes[i], static_cast<int>(i)) << form->caption;
+    EXPECT_TRUE(std::all_of(twips.begin(), twips.end(), [](int t) {
+      return t % kTwipsPerPixel == 0;
+    })) << form->caption;
+    std::sort(tabs.begin(), tabs.end());
+    for (std::size_t i = 0; i < tabs.size(); ++i) {
+      EXPECT_EQ(tabs[i], static_cast<int>(i)) << form->caption;
     }
   }
 }
@@ -83,16 +67,11 @@ TEST(MenuLayout, NestsWellAndOffersEveryCommandOnce) {
     const bool opener = i + 1 < items.size() && items[i + 1].level > item.level;
     EXPECT_EQ(separator || opener, item.command == MenuCommand::None) << item.name;
     EXPECT_TRUE(commands.insert(item.command).second || item.command == MenuCommand::None);
-    if (item.level == 2) {
-      ASSERT_GT(i, 0u);
-      const MenuItemLayout& before = items[i - 1];
-      EXPECT_TRUE(before.level == 2 ||
-                  (before.caption != nullptr && before.command == MenuCommand::None))
-          << item.name;
-    }
     const bool firstOfItsMenu = i == 0 || items[i - 1].level < item.level;
     const bool lastOfItsMenu = i + 1 == items.size() || items[i + 1].level < item.level;
     EXPECT_FALSE(separator && (firstOfItsMenu || lastOfItsMenu)) << item.name;
+    EXPECT_FALSE(item.level == 2 && firstOfItsMenu && (i == 0 || items[i - 1].caption == nullptr))
+        << item.name;
   }
   EXPECT_EQ(commands.size(), static_cast<std::size_t>(MenuCommand::Quit) -
                                  static_cast<std::size_t>(MenuCommand::Mouse) + 2);

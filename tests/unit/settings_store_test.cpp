@@ -1,6 +1,7 @@
 #include "tray/settings_store.h"
 
 #include "platform/message_box_style.h"
+#include "state/app_title.h"
 #include "tests/unit/fake_port.h"
 
 #include <gtest/gtest.h>
@@ -10,64 +11,41 @@ namespace {
 
 const std::string kLine = "\"0\",#TRUE#\r\n";
 
-TEST(LoadSettings, ReadsOnlyAnOrdinaryWexlaIniOfTheCurrentDirectoryElseKeepsTheStartValues) {
+// An unreadable file is reported and left as it is; in every case the start values stay
+// unless the file was read.
+TEST(LoadSettings, ReadsOnlyWexlaIniOfTheCurrentDirectoryElseKeepsTheStartValues) {
   const struct {
-    const char* name;
-    std::map<std::string, std::string> files;
-    std::string failing;
+    std::string file, bytes, failing;
     LoadOutcome outcome;
-  } cases[] = {
-      {"none", {}, "", LoadOutcome::NotFound},
-      {"upper case", {{"C:\\Work\\WEXLA.INI", kLine}}, "", LoadOutcome::Read},
-      {"hidden", {{"C:\\Work\\wexla.ini", kLine}}, "", LoadOutcome::NotFound},
-      {"elsewhere", {{"C:\\Apps\\Wexla\\wexla.ini", kLine}}, "", LoadOutcome::NotFound},
-      {"other name", {{"C:\\Work\\wexla.ini.new", kLine}}, "", LoadOutcome::NotFound},
-      {"garbage", {{"C:\\Work\\wexla.ini", "garbage"}}, "", LoadOutcome::Unreadable},
-      {"too long",
-       {{"C:\\Work\\wexla.ini", kLine + std::string(4096, ' ')}},
-       "",
-       LoadOutcome::Unreadable},
-      {"cannot open", {{"C:\\Work\\wexla.ini", kLine}}, "readFile", LoadOutcome::Unreadable},
-  };
+  } cases[] = {{"", "", "", LoadOutcome::NotFound},
+               {"C:\\Work\\WEXLA.INI", kLine, "", LoadOutcome::Read},
+               {"C:\\Apps\\Wexla\\wexla.ini", kLine, "", LoadOutcome::NotFound},
+               {"C:\\Work\\wexla.ini.new", kLine, "", LoadOutcome::NotFound},
+               {"C:\\Work\\wexla.ini", "garbage", "", LoadOutcome::Unreadable},
+               {"C:\\Work\\wexla.ini", kLine + std::string(4096, ' '), "", LoadOutcome::Unreadable},
+               {"C:\\Work\\wexla.ini", kLine, "readFile", LoadOutcome::Unreadable}};
   for (const auto& c : cases) {
     FakePort port;
-    port.files = c.files;
-    if (std::string(c.name) == "hidden") {
-      port.hidden = {"C:\\Work\\wexla.ini"};
-    }
+    port.files[c.file] = c.bytes;
+    const auto files = port.files;
     port.failing = {c.failing};
     IconDeclare state{"stale", kTrue, kTrue, 0, "", {}};
-    EXPECT_EQ(loadSettings(port, port, state), c.outcome) << c.name;
+    EXPECT_EQ(loadSettings(port, port, state), c.outcome) << c.file;
     const bool read = c.outcome == LoadOutcome::Read;
-    EXPECT_EQ(state.IconPath, read ? "0" : "") << c.name;
-    EXPECT_EQ(state.DoubleClickOnly, read ? kTrue : kFalse) << c.name;
-    EXPECT_EQ(state.SettingsChanged, kFalse) << c.name;
+    EXPECT_EQ(state.IconPath + std::to_string(state.DoubleClickOnly), read ? "0-1" : "0") << c.file;
+    EXPECT_EQ(state.SettingsChanged, kFalse) << c.file;
     if (read) {
       EXPECT_EQ(state.IniName, "WEXLA.INI");
     }
-    // An unreadable file is reported and left as it is.
-    ASSERT_EQ(port.boxes.size(), c.outcome == LoadOutcome::Unreadable ? 1u : 0u) << c.name;
+    ASSERT_EQ(port.boxes.size(), c.outcome == LoadOutcome::Unreadable ? 1u : 0u) << c.file;
     if (!port.boxes.empty()) {
-      EXPECT_EQ(port.boxes[0].text, kUnreadableSettingsText);
-      EXPECT_EQ(port.boxes[0].caption, "Wexla 98");
+      EXPECT_EQ(port.boxes[0].text + port.boxes[0].caption,
+                std::string(kUnreadableSettingsText) + kAppTitle);
       EXPECT_EQ(port.boxes[0].style, kMbOk | kMbIconExclamation);
-      EXPECT_EQ(port.files, c.files);
+      EXPECT_EQ(port.files, files);
       EXPECT_EQ(state.Answer, 1);
     }
   }
-}
-
-TEST(SaveSettings, WithoutAChangeOnlySaysSo) {
-  FakePort port;
-  IconDeclare state;
-  state.Answer = 99;
-  EXPECT_EQ(saveSettings(port, port, state), SaveOutcome::NothingToSave);
-  ASSERT_EQ(port.boxes.size(), 1u);
-  EXPECT_EQ(port.boxes[0].text, "No changes were made");
-  EXPECT_EQ(port.boxes[0].caption, "Wexla 98");
-  EXPECT_EQ(port.boxes[0].style, kMbOk | kMbIconInformation);
-  EXPECT_EQ(state.Answer, 1);
-  EXPECT_TRUE(port.files.empty());
 }
 
 // Whichever step fails, the old file stays whole, no leftover remains, the change stays
@@ -81,25 +59,29 @@ TEST(SaveSettings, WritesAWholeFileIntoTheProgramsFolderOrKeepsTheOldOne) {
       port.files[ini] = "\"old\",#FALSE#\r\n";
       port.failing = {failing};
       IconDeclare state{"C:\\i, j.ico", kTrue, kTrue, 0, "", {}};
-      const SaveOutcome outcome = saveSettings(port, port, state);
       const std::string trace = appDir + " " + failing;
-      EXPECT_EQ(outcome, failing.empty() ? SaveOutcome::Saved : SaveOutcome::Failed) << trace;
+      EXPECT_EQ(saveSettings(port, port, state),
+                failing.empty() ? SaveOutcome::Saved : SaveOutcome::Failed)
+          << trace;
       EXPECT_EQ(port.files.size(), 1u) << trace;
+      EXPECT_EQ(port.files[ini],
+                failing.empty() ? "\"C:\\i, j.ico\",#TRUE#\r\n" : "\"old\",#FALSE#\r\n")
+          << trace;
+      EXPECT_EQ(state.SettingsChanged, failing.empty() ? kFalse : kTrue) << trace;
+      ASSERT_EQ(port.boxes.size(), failing.empty() ? 0u : 1u) << trace;
       if (failing.empty()) {
-        EXPECT_EQ(port.files[ini], "\"C:\\i, j.ico\",#TRUE#\r\n");
         EXPECT_EQ(port.currentDir, appDir);
-        EXPECT_EQ(state.SettingsChanged, kFalse);
-        EXPECT_TRUE(port.boxes.empty());
-        continue;
+        EXPECT_EQ(saveSettings(port, port, state), SaveOutcome::NothingToSave);
+        EXPECT_EQ(port.boxes.at(0).text + port.boxes[0].caption, "No changes were madeWexla 98");
+        EXPECT_EQ(port.boxes[0].style, kMbOk | kMbIconInformation);
+        EXPECT_EQ(port.files[ini], "\"C:\\i, j.ico\",#TRUE#\r\n");
+      } else {
+        EXPECT_EQ(port.boxes[0].text, "The settings could not be saved to " + ini + ".");
+        EXPECT_EQ(port.boxes[0].style, kMbOk | kMbIconExclamation);
+        port.failing.clear();
+        EXPECT_EQ(saveSettings(port, port, state), SaveOutcome::Saved) << trace;
       }
-      EXPECT_EQ(port.files[ini], "\"old\",#FALSE#\r\n") << trace;
-      EXPECT_EQ(state.SettingsChanged, kTrue);
-      ASSERT_EQ(port.boxes.size(), 1u) << trace;
-      EXPECT_EQ(port.boxes[0].text, "The settings could not be saved to " + ini + ".");
-      EXPECT_EQ(port.boxes[0].style, kMbOk | kMbIconExclamation);
       EXPECT_EQ(state.Answer, 1);
-      port.failing.clear();
-      EXPECT_EQ(saveSettings(port, port, state), SaveOutcome::Saved) << trace;
     }
   }
 }
