@@ -108,7 +108,8 @@ class Windows(wexla.AppTest):
         self.assertEqual([window["hwnd"]], [w["hwnd"] for w in self.session.windows(
             pid=app.pid, title=wexla.MOUSE_TITLE)])
         # Focus starts on Close: Tab moves into the options, where arrows select.
-        for keys, option in ((("Tab", "Down"), "Double and single click"), (("Up",), "Double click")):
+        for keys, option in ((("Tab", "Down"), "Double and single click"),
+                             (("Up",), "Double click")):
             app.keys(wexla.MOUSE_TITLE, *keys)
             wh.wait_for(lambda: selected() == [option], what=option + " by key")
         app.keys(wexla.MOUSE_TITLE, "Down", "Tab", "space")
