@@ -6,6 +6,7 @@ Environment: WEXLA_DIST_DIR (scripts/package.sh --out), WEXLA_DIST_ARCH (i686 or
 WEXLA_VERSION, WEXLA_APP_DIR (the build folder packed)."""
 
 import os
+import pathlib
 import unittest
 import zipfile
 
@@ -25,11 +26,6 @@ FOLDERS_KEY = r"HKCU\Software\Microsoft\Windows\CurrentVersion\Explorer\Shell Fo
 SETTINGS = wexla.settings_line("", True)
 
 
-def read(path):
-    with open(path, "rb") as data:
-        return data.read()
-
-
 def pe_kind(data):
     """(machine, subsystem) of a PE file."""
     header = int.from_bytes(data[HEADER_AT:HEADER_AT + 4], "little")
@@ -42,14 +38,14 @@ class Packages(unittest.TestCase):
             files = {info.filename: zipped.read(info) for info in zipped.infolist()}
         self.assertEqual(sorted(PROGRAM_FILES + ("readme.txt",)), sorted(files))
         for name in PROGRAM_FILES:
-            self.assertEqual(read(os.path.join(APP_DIR, name)), files[name], "stale " + name)
+            self.assertEqual(pathlib.Path(APP_DIR, name).read_bytes(), files[name], "stale " + name)
         self.assertEqual((MACHINES[ARCH], GUI_SUBSYSTEM), pe_kind(files["wexla98.exe"]))
         readme = files["readme.txt"]
         self.assertEqual(readme.count(b"\n"), readme.count(b"\r\n"), "Notepad needs CRLF")
         self.assertIn(VERSION.encode(), readme)
         self.assertNotIn(b"@", readme, "a placeholder was left")
         # The installer is for this architecture and asks for no elevation.
-        data = read(os.path.join(DIST, "wexla98-%s-setup-%s.exe" % (VERSION, ARCH)))
+        data = pathlib.Path(DIST, "wexla98-%s-setup-%s.exe" % (VERSION, ARCH)).read_bytes()
         self.assertEqual((MACHINES[ARCH], GUI_SUBSYSTEM), pe_kind(data))
         self.assertIn(b'requestedExecutionLevel level="asInvoker"', data)
         self.assertIn(("%s setup (%s)" % (VERSION, ARCH)).encode("utf-16-le"), data)
@@ -88,8 +84,8 @@ class Installer(unittest.TestCase):
         setup = os.path.join(DIST, "wexla98-%s-setup-%s.exe" % (VERSION, ARCH))
         self.run_setup(setup)
         for name in PROGRAM_FILES:
-            self.assertEqual(read(os.path.join(APP_DIR, name)),
-                             read(os.path.join(self.files, name)))
+            self.assertEqual(pathlib.Path(APP_DIR, name).read_bytes(),
+                             pathlib.Path(self.files, name).read_bytes())
         self.assertEqual([True, False], self.links_exist())
         values = self.session.reg_values(UNINSTALL_KEY)
         uninstaller = '"%s\\uninstall.exe"' % self.install_dir
