@@ -3,6 +3,7 @@ a planted DLL, and scripts/run.sh on a machine with no display."""
 
 import json
 import os
+import pathlib
 import re
 import shutil
 import subprocess
@@ -15,11 +16,6 @@ ROOT = os.path.abspath(os.path.join(os.path.dirname(__file__), "..", ".."))
 SAVE_FAILED = "The settings could not be saved to "
 PLANTED = "comdlg32.dll"
 RUN_TIMEOUT = 300
-def read_text(path):
-    with open(path, encoding="latin-1") as text:
-        return text.read()
-
-
 def leftovers(sid, prefix):
     """PIDs of processes in a Linux session or of a Wine prefix: whatever a script started and
     left behind (wineserver leaves the session when it detaches)."""
@@ -46,44 +42,33 @@ class Surroundings(wexla.AppTest):
         app.window_gone(wexla.MOUSE_TITLE)
 
     def test_a_refused_save_warns_keeps_the_changes_and_a_later_save_succeeds(self):
-        app = self.app()
-        # A folder where the file belongs: not read at start, and no file can replace it.
-        os.mkdir(app.settings)
-        app.start()
-        self.double_click_mode(app)
-        app.choose("Save settings")
-        self.assertEqual(SAVE_FAILED + wh.windows_path(app.settings) + ".", app.answer())
-        app.choose("Quit")
-        self.assertEqual("Changes were made. Do you want to save?", app.answer("Yes"))
-        self.assertTrue(app.answer().startswith(SAVE_FAILED))
-        self.assertTrue(app.running())
-        os.rmdir(app.settings)
-        app.choose("Save settings")
-        wh.wait_for(lambda: app.read_settings() == wexla.settings_line("", True),
-                    what="the settings saved")
-        self.assertEqual(sorted([app.exe_name, wexla.SETTINGS_NAME]),
-                         sorted(os.listdir(app.app_dir)))
-
-    def test_program_at_a_drive_root_saves_there(self):
         drive = os.path.join(self.session.dir, "drive e")
-        os.makedirs(os.path.join(drive, "sub"))
         self.session.map_drive("e", drive)
-        app = self.app(app_dir=drive)
-        os.mkdir(app.settings)
-        app.start(cwd=os.path.join(drive, "sub"), exe=r"E:\%s" % app.exe_name)
-        self.double_click_mode(app)
-        app.choose("Save settings")
-        # The message names the file the program tried: in the root, not the current folder.
-        self.assertEqual(SAVE_FAILED + r"E:\wexla.ini.", app.answer())
-        os.rmdir(app.settings)
-        app.choose("Save settings")
-        wh.wait_for(lambda: app.read_settings() == wexla.settings_line("", True),
-                    what=r"E:\wexla.ini")
-        self.assertEqual([], os.listdir(os.path.join(drive, "sub")))
+        # At a drive's root the file belongs in the root, not in the current folder.
+        for app_dir, exe in ((None, None), (drive, r"E:\wexla98.exe")):
+            with self.subTest(exe=exe):
+                app, cwd = self.app(app_dir=app_dir), os.path.join(drive, "cwd")
+                os.makedirs(cwd, exist_ok=True)
+                # A folder where the file belongs: not read at start, and no file replaces it.
+                os.mkdir(app.settings)
+                app.start(cwd=cwd, exe=exe)
+                self.double_click_mode(app)
+                app.choose("Save settings")
+                name = r"E:\wexla.ini" if exe else wh.windows_path(app.settings)
+                self.assertEqual(SAVE_FAILED + name + ".", app.answer())
+                app.choose("Quit")
+                self.assertEqual("Changes were made. Do you want to save?", app.answer("Yes"))
+                self.assertTrue(app.answer().startswith(SAVE_FAILED) and app.running())
+                os.rmdir(app.settings)
+                app.choose("Save settings")
+                wh.wait_for(lambda: app.read_settings() == wexla.settings_line("", True),
+                            what="the settings saved")
+                self.assertEqual([], os.listdir(cwd))
+                app.end()
 
     def test_a_planted_dll_is_not_loaded(self):
-        arches = sorted({"x86_64", self.session.arch})
-        builds = {arch: os.path.join(self.session.dir, arch, PLANTED) for arch in arches}
+        builds = {arch: os.path.join(self.session.dir, arch, PLANTED)
+                  for arch in {"x86_64", self.session.arch}}
         for arch, dll in builds.items():
             os.mkdir(os.path.dirname(dll))
             subprocess.run(["%s-w64-mingw32-g++" % arch, "-shared", "-static", "-O2", "-o", dll,
@@ -94,17 +79,12 @@ class Surroundings(wexla.AppTest):
         env = dict(self.session.env, WINEDLLOVERRIDES="mscoree,mshtml=;comdlg32=n,b")
         app, cwd = self.app(), os.path.join(self.session.dir, "cwd")
         os.mkdir(cwd)
-        shutil.copy(self.session.probe_exe, app.app_dir)
-        shutil.copy(builds["x86_64"], app.app_dir)
-        code, out = wh.host.run_to_end([wh.host.TOOLS_LOADER, os.path.join(
-            app.app_dir, os.path.basename(self.session.probe_exe)), "load", PLANTED], env, cwd)
-        self.assertEqual(wh.windows_path(os.path.join(app.app_dir, PLANTED)).lower(),
-                         json.loads(out)["path"].lower(),
-                      "an unrestricted load skips the planted copy: the setup shows nothing")
+        # The setup shows the danger: beside the probe, an unrestricted load takes the copy.
+        probe = shutil.copy(self.session.probe_exe, os.path.dirname(builds["x86_64"]))
+        out = wh.host.run_to_end([wh.host.TOOLS_LOADER, probe, "load", PLANTED], env, cwd)[1]
+        self.assertEqual(wh.windows_path(builds["x86_64"]).lower(), json.loads(out)["path"].lower())
         for folder in (app.app_dir, cwd):
             shutil.copy(builds[self.session.arch], folder)
-            if os.path.exists(os.path.join(folder, PLANTED + ".loaded")):
-                os.remove(os.path.join(folder, PLANTED + ".loaded"))
         app.program = self.session.start(app.exe, cwd=cwd, env=env)
         app.wait_ready()
         app.choose("Icon", "Change icon")
@@ -128,7 +108,7 @@ class Surroundings(wexla.AppTest):
         # Whatever the script leaves behind is ended by PID, also when a step fails.
         self.addCleanup(lambda: [wh.end_pid(pid) for pid in leftovers(script.pid, prefix)])
         display = wh.wait_for(lambda: re.findall(r"virtual display (:\d+)",
-                                                  read_text(log.name)),
+                                                  pathlib.Path(log.name).read_text("latin-1")),
                               timeout=RUN_TIMEOUT, what="run.sh's display")[0]
         shell = wh.shell.Shell()
         shell.env = dict(env, DISPLAY=display)

@@ -15,23 +15,18 @@ WM_LBUTTONDOWN, WM_LBUTTONUP, WM_LBUTTONDBLCLK, WM_RBUTTONUP = 0x201, 0x202, 0x2
 
 
 class Tray(wexla.AppTest):
-    def assert_click_mode(self, app, double_click):
-        app.single_click()
-        single = 0 if double_click else 1
-        self.assertEqual(["mailto:"] * single, app.hand_offs(single))
-        time.sleep(wh.SEPARATE_CLICK_GAP_S)
-        app.double_click()
-        # A double click is two clicks to a single-click program, never three.
-        expected = 1 if double_click else 3
-        self.assertEqual(["mailto:"] * expected, app.hand_offs(expected))
-
     def test_settings_files_decide_the_click_mode(self):
+        # (case, file content, how it is stored, double-click mode); unreadable content warns,
+        # the defaults apply, and the file stays as it was.
         cases = [("no file", None, None, False),
                  ("single click", wexla.settings_line("0", False), None, False),
                  ("double click, capitals", wexla.settings_line("0", True), "WEXLA.INI", True),
                  ("hidden", wexla.settings_line("0", True), "+h", False),
                  ("system", wexla.settings_line("0", True), "+s", False),
-                 ("a folder of that name", None, "folder", False)]
+                 ("a folder of that name", None, "folder", False),
+                 ("garbage", b"garbage\r\n", "unreadable", False),
+                 ("a NUL", b'"",#TR\0UE#\r\n', "unreadable", False),
+                 ("too long", b'"",#TRUE#\r\n' + b" " * 4096, "unreadable", False)]
         for name, content, how, double_click in cases:
             with self.subTest(name):
                 app = self.app()
@@ -44,27 +39,25 @@ class Tray(wexla.AppTest):
                     if how in ("+h", "+s"):
                         self.session.wine("attrib", how, wh.windows_path(path))
                 before = sorted(os.listdir(app.app_dir))
-                app.start()
+                app.start(ready=how != "unreadable")
+                if how == "unreadable":
+                    app.pid = self.session.wait_window(cls=wexla.MAIN_CLASS)["pid"]
+                    self.assertTrue(app.answer().startswith(UNREADABLE))
+                    app.wait_ready()
                 self.assertEqual([], self.session.windows(pid=app.pid, visible=True))
-                self.assert_click_mode(app, double_click)
+                app.single_click()
+                single = int(not double_click)
+                self.assertEqual(["mailto:"] * single, app.hand_offs(single))
+                time.sleep(wh.SEPARATE_CLICK_GAP_S)
+                app.double_click()
+                # A double click is two clicks to a single-click program, never three.
+                expected = 1 if double_click else 3
+                self.assertEqual(["mailto:"] * expected, app.hand_offs(expected))
                 app.quit()
                 self.assertEqual(before, sorted(os.listdir(app.app_dir)))
                 if content is not None:
                     with open(path, "rb") as data:
                         self.assertEqual(content, data.read())
-
-    def test_unreadable_settings_warn_and_the_defaults_apply(self):
-        for content in (b"garbage\r\n", b'"",#TR\0UE#\r\n', b'"",#TRUE#\r\n' + b" " * 4096):
-            with self.subTest(content=content[:12]):
-                app = self.app()
-                app.write_settings(content)
-                app.start(ready=False)
-                app.pid = self.session.wait_window(cls=wexla.MAIN_CLASS)["pid"]
-                self.assertTrue(app.answer().startswith(UNREADABLE))
-                app.wait_ready()
-                self.assertEqual(["mailto:"], (app.single_click(), app.hand_offs(1))[1])
-                app.quit()
-                self.assertEqual(content, app.read_settings())
 
     def test_menu_by_keyboard_and_mouse(self):
         app = self.app().start()

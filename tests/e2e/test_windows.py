@@ -16,9 +16,6 @@ LOAD_FAILED = "The file could not be loaded as an icon"
 SAVE_QUESTION = "Changes were made. Do you want to save?"
 # Open dialog controls: file types, folder, file name.
 FILTER_ID, FOLDER_ID, FILE_NAME_ID = 1136, 1137, 1148
-# Client areas at 15 twips per pixel: 2940 x 2265 twips; 4095 x 3435 placed at 2340, 1935.
-MOUSE_SIZE = (196, 151)
-ABOUT_PLACE = (156, 129, 273, 229)
 UNAVAILABLE = "System Information Is Unavailable At This Time"
 MSINFO = (r"HKLM\SOFTWARE\Microsoft\Shared Tools\MSINFO", "PATH")
 TOOLS = (r"HKLM\SOFTWARE\Microsoft\Shared Tools Location", "MSINFO")
@@ -75,7 +72,6 @@ class Windows(wexla.AppTest):
         self.assertEqual(sorted([app.exe_name, wexla.SETTINGS_NAME]),
                          sorted(os.listdir(app.app_dir)))
         app.end()
-
         app.start()
         wh.wait_for(lambda: self.shows(RED), what="the saved icon at start")
         # With the mouse this time: rows measured from the menu and its submenu.
@@ -91,9 +87,8 @@ class Windows(wexla.AppTest):
         app.start()
         app.choose_icon_file(self.icon("blue.ico"))
         app.choose("Save settings")
-        blue = wexla.settings_line(self.icon("blue.ico"), False)
-        wh.wait_for(lambda: app.read_settings() == blue,
-                    what="the blue icon saved")
+        wh.wait_for(lambda: app.read_settings() == wexla.settings_line(self.icon("blue.ico"),
+                                                                     False), what="blue saved")
         app.choose("Save settings")
         self.assertEqual("No changes were made", app.answer())
 
@@ -101,8 +96,6 @@ class Windows(wexla.AppTest):
         app = self.app(wexla.settings_line("0", True)).start()
         app.choose("Mouse configuration")
         window = app.window(wexla.MOUSE_TITLE)
-        self.assertEqual(MOUSE_SIZE, self.session.geometry(self.session.x_window(app.program.pid,
-                                                                      wexla.MOUSE_TITLE))[2:])
         # Centred across; the caption Wine adds above moves the client area down a little.
         self.assertLessEqual(abs(window["x"] + window["width"] / 2 - 512), 2)
 
@@ -115,10 +108,10 @@ class Windows(wexla.AppTest):
         self.assertEqual([window["hwnd"]], [w["hwnd"] for w in self.session.windows(
             pid=app.pid, title=wexla.MOUSE_TITLE)])
         # Focus starts on Close: Tab moves into the options, where arrows select.
-        app.keys(wexla.MOUSE_TITLE, "Tab", "Down")
-        wh.wait_for(lambda: selected() == ["Double and single click"], what="the option by key")
-        app.keys(wexla.MOUSE_TITLE, "Up")
-        wh.wait_for(lambda: selected() == ["Double click"], what="the other option by key")
+        for keys, option in ((("Tab", "Down"), "Double and single click"),
+                             (("Up",), "Double click")):
+            app.keys(wexla.MOUSE_TITLE, *keys)
+            wh.wait_for(lambda: selected() == [option], what=option + " by key")
         app.keys(wexla.MOUSE_TITLE, "Down", "Tab", "space")
         app.window_gone(wexla.MOUSE_TITLE)
         app.single_click()
@@ -154,10 +147,8 @@ class Windows(wexla.AppTest):
             with self.subTest(close=way):
                 app.choose("About")
                 window = app.window(wexla.ABOUT_TITLE)
-                self.assertEqual(ABOUT_PLACE, self.session.geometry(
-                    self.session.x_window(app.program.pid, wexla.ABOUT_TITLE)))
-                version = "Version: " + os.environ["WEXLA_VERSION"]
-                for text in ("Wexla 98", version, "Contact info:", "E-Mail:", "Homepage:"):
+                for text in ("Wexla 98", "Version: " + os.environ["WEXLA_VERSION"],
+                             "Contact info:", "E-Mail:", "Homepage:"):
                     self.assertIn(text, self.session.controls(window))
                 app.choose("About")
                 self.assertEqual(1, len(self.session.windows(pid=app.pid, title=wexla.ABOUT_TITLE)))
@@ -166,39 +157,36 @@ class Windows(wexla.AppTest):
         self.assertTrue(self.session.probe("icon-exists"))
 
     def test_system_info_button(self):
-        def logger(windows_path):
-            path = self.session.unix_path(windows_path)
+        # (PATH value, tools location, the program started or None)
+        cases = [(None, None, None),
+                 (r"C:\SysInfo Test\logger.exe", r"C:\Tools", r"C:\SysInfo Test\logger.exe"),
+                 (None, r"C:\Tools", r"C:\Tools\MSINFO32.EXE"),
+                 (r"C:\Program Files\Wexla Test\msinfo32.exe", None,
+                  r"C:\Program Files\Wexla Test\msinfo32.exe"),
+                 (r"C:\Nowhere\msinfo32.exe", None, None), ("", None, None),
+                 (None, r"C:\Tools Empty", None), (None, r"C:\No Such Folder", None)]
+        # A logger everywhere a program could start, C:\Program.exe for an unquoted path too.
+        loggers = {p: self.session.unix_path(p) for p in [c[2] for c in cases if c[2]] + [
+            r"C:\Program.exe", r"C:\Tools Empty\other.exe"]}
+        for path in loggers.values():
             os.makedirs(os.path.dirname(path), exist_ok=True)
             shutil.copy(self.session.probe_exe, path)
-            return path
-        loggers = {p: logger(p) for p in (r"C:\SysInfo Test\logger.exe", r"C:\Tools\MSINFO32.EXE",
-                                          r"C:\Program Files\Wexla Test\msinfo32.exe",
-                                          r"C:\Program.exe",
-                                          r"C:\Tools Empty\other.exe")}
 
         def started():
             return {p: read_lines(l + ".log") for p, l in loggers.items()
                     if os.path.exists(l + ".log")}
-        cases = [  # (PATH value, tools location, the program started or None)
-            (r"C:\SysInfo Test\logger.exe", r"C:\Tools", r"C:\SysInfo Test\logger.exe"),
-            (None, r"C:\Tools", r"C:\Tools\MSINFO32.EXE"),
-            (r"C:\Program Files\Wexla Test\msinfo32.exe", None,
-             r"C:\Program Files\Wexla Test\msinfo32.exe"),
-            (None, None, None), (r"C:\Nowhere\msinfo32.exe", None, None), ("", None, None),
-            (None, r"C:\Tools Empty", None), (None, r"C:\No Such Folder", None)]
         app = self.app().start()
         app.choose("About")
         about = app.window(wexla.ABOUT_TITLE)
-        for path, tools, expected in cases[3:4] + cases[:3] + cases[4:]:
+        for path, tools, expected in cases:
             with self.subTest(path=path, tools=tools):
                 for (key, name), data in ((MSINFO, path), (TOOLS, tools)):
                     if data is None:
                         self.session.reg_delete(key, name)
                     else:
                         self.session.reg_set(key, name, data)
-                for log in loggers.values():
-                    if os.path.exists(log + ".log"):
-                        os.remove(log + ".log")
+                for log in started():
+                    os.remove(loggers[log] + ".log")
                 if (path, tools) == (None, None):
                     # Focus starts on OK; Tab, then Enter: the keyboard reaches the button too.
                     app.keys(wexla.ABOUT_TITLE, "Tab", "Return")

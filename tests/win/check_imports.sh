@@ -3,9 +3,7 @@
 # allow-list of "DLL function" lines, a function that is not on it.
 # Usage: check_imports.sh OBJDUMP PROGRAM [ALLOW_LIST]
 set -euo pipefail
-objdump=$1
-program=$2
-allow_list=${3:-}
+objdump=$1 program=$2 allow_list=${3:-}
 allowed='^(KERNEL32|USER32|GDI32|SHELL32|COMDLG32|COMCTL32|ADVAPI32|MSVCRT)\.DLL$'
 headers=$("$objdump" -p "$program")
 mapfile -t dlls < <(sed -n 's/^\s*DLL Name: //p' <<<"$headers")
@@ -14,11 +12,6 @@ status=0
 for dll in "${dlls[@]}"; do
   if [[ ${dll^^} =~ $allowed ]]; then echo "ok: $dll"; else echo "NOT A SYSTEM DLL: $dll"; status=1; fi
 done
-if grep -q '^Subsystem.*(Windows GUI)' <<<"$headers"; then
-  echo "ok: GUI subsystem"
-else
-  echo "not a GUI program"; status=1
-fi
 if [[ -n $allow_list ]]; then
   imports=$(awk '/DLL Name/ { dll = toupper($3) }
                  /^\t[0-9a-f]+\t +[0-9]+ +[A-Za-z_]/ { print dll " " $3 }' <<<"$headers" | sort)

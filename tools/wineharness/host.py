@@ -18,6 +18,7 @@ I686_CC = "i686-w64-mingw32-gcc"
 CHECK_EXIT_CODE = 42
 # Where a PE file's header starts is stored at 0x3C; the header names the machine.
 PE_OFFSET_AT, PE_HEAD_BYTES, I386_MACHINE = 0x3C, 4096, b"\x4c\x01"
+DESKTOP_KEY = r"HKCU\Control Panel\Desktop"
 SCREEN_GEOMETRY = "1024x768x24"
 DISPLAYS = os.environ.get("WINEHARNESS_DISPLAYS", "100-199")
 
@@ -127,6 +128,14 @@ def boot_prefix(path):
         raise HarnessError("wineboot failed (%d) for %s" % (code, path))
     link_ui_fonts(path)
     return path
+
+
+def set_log_pixels(env, dpi):
+    """Sets the screen's DPI for the programs the prefix of env starts from now on."""
+    code, _ = run_to_end([TOOLS_LOADER, "reg", "add", DESKTOP_KEY, "/v", "LogPixels", "/t",
+                          "REG_DWORD", "/d", dpi, "/f"], env)
+    if code != 0:
+        raise HarnessError("the DPI could not be set to %s (%d)" % (dpi, code))
 
 
 def loader(arch):

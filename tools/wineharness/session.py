@@ -18,7 +18,6 @@ from .shell import Shell
 PROBE_TIMEOUT = 30.0
 # Exit code of a test run that did not run: ctest reports it as "not run", never as passed.
 NOT_RUN_EXIT = 77
-DESKTOP_KEY = r"HKCU\Control Panel\Desktop"
 MAILERS_KEY = r"HKCU\Software\Wine\WineBrowser"
 MAIL_MARKER = "mailto:sentinel-"  # hand-offs of the harness itself, see mail_settled
 _live = []
@@ -100,7 +99,7 @@ class Session(Shell):
         self.xvfb, self.display = host.start_xvfb(self.dir)
         self.env = host.base_env(self.prefix, self.display)
         if dpi is not None:
-            self.reg_set(DESKTOP_KEY, "LogPixels", dpi, "REG_DWORD")
+            host.set_log_pixels(self.env, dpi)
         self.keeper = self.spawn([host.loader_for(self.probe_exe), self.probe_exe, "keeper"],
                                  "keeper")
         self._install_mailer()
