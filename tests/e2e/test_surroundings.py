@@ -112,7 +112,8 @@ class Surroundings(wexla.AppTest):
                               timeout=RUN_TIMEOUT, what="run.sh's display")[0]
         shell = wh.shell.Shell()
         shell.env = dict(env, DISPLAY=display)
-        shell.wait_tray()
+        # The first program of a new prefix also starts Wine's own services: allow for it.
+        wh.wait_for(shell.tray_window, timeout=RUN_TIMEOUT, what="the tray window to show")
         shell.click_tray(button=wh.X_RIGHT)
         shell.wait_menus("wexla98.exe")
         shell.menu_keys("wexla98.exe", *["Down"] * len(wexla.MENU_ROWS), "Return")
