@@ -3,6 +3,7 @@
 // marked as unsaved, the next start finds a whole file, and the user hears of what matters.
 #include "dialogs/about/sys_info.h"
 #include "platform/message_box_style.h"
+#include "state/app_title.h"
 #include "tests/unit/app_fixture.h"
 #include "tray/settings_file.h"
 #include "tray/settings_store.h"
@@ -98,10 +99,7 @@ void run(Program& p, const Command& command, const std::string& failing, const s
   if (command.before) {
     command.before(p);
   }
-  p.port.calls.clear();
-  p.port.boxes.clear();
-  p.port.menuResults.clear();
-  p.port.dialogResults.clear();
+  p.port.log.clear();
   p.port.failing = {failing};
   p.port.crashAt = crash;
   command.act(p);
@@ -130,13 +128,13 @@ std::vector<std::string> brokenPromises(const Program& p, const Command& command
   const bool excused =
       p.port.told(kUnreadableSettingsText) || (command.startsUp && failing == "findOrdinaryFile");
   const auto answered = [&](int button) {
-    return std::any_of(p.port.boxes.begin(), p.port.boxes.end(), [&](const MessageBoxCall& box) {
-      return box.text == kSaveQuestion && box.answer == button;
-    });
+    const auto boxes = p.port.of("messageBox");
+    return std::count(boxes.begin(), boxes.end(),
+                      Args{kSaveQuestion, kAppTitle, text(kMbYesNo), text(button)}) > 0;
   };
-  const auto& menu = p.port.menuResults;
-  const bool saveAsked = answered(kIdYes) || std::find(menu.begin(), menu.end(),
-                                                       MenuCommand::SaveSettings) != menu.end();
+  const auto menu = p.port.of("showPopupMenu");
+  const bool saveAsked = answered(kIdYes) || std::count(menu.begin(), menu.end(),
+                                                        Args{text(MenuCommand::SaveSettings)});
   if (p.main.inTrayEvent() != kFalse) {
     broken.push_back("the tray guard stays set");
   }
@@ -152,13 +150,14 @@ std::vector<std::string> brokenPromises(const Program& p, const Command& command
   if (!p.main.loaded() && !command.startsUp && !diskIsMemory && !answered(kIdNo)) {
     broken.push_back("quit with unsaved settings although the user never answered No");
   }
-  for (const std::string& picked : p.port.dialogResults) {
+  for (const Args& dialog : p.port.of("openIconFileDialog")) {
+    const std::string& picked = dialog[2];
     if (!picked.empty() && p.state.IconPath != picked && !p.port.told(kIconLoadFailedText)) {
       broken.push_back("the chosen icon was dropped without a word");
     }
   }
-  const bool lookedUp = std::count(p.port.calls.begin(), p.port.calls.end(), "regOpenKey") > 0;
-  if (lookedUp && p.port.started.empty() && !p.port.told(kSysInfoUnavailableText)) {
+  if (p.port.count("regOpenKey") > 0 && p.port.started.empty() &&
+      !p.port.told(kSysInfoUnavailableText)) {
     broken.push_back("System Information did not start and the user was not told");
   }
   if (!p.port.openKeys.empty()) {
@@ -177,7 +176,11 @@ TEST_P(EveryCommand, KeepsItsPromisesWithEachCallFailingAndLeavesAWholeFileWhere
   const auto before = command.settings.empty() ? std::nullopt : std::optional(command.settings);
   Program healthy;
   run(healthy, command, "", "");
-  for (const std::string& call : std::set(healthy.port.calls.begin(), healthy.port.calls.end())) {
+  std::set<std::string> calls;
+  for (const Call& call : healthy.port.log) {
+    calls.insert(call.name);
+  }
+  for (const std::string& call : calls) {
     Program p;
     run(p, command, call, "");
     for (const std::string& broken : brokenPromises(p, command, before, call)) {

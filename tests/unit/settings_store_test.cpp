@@ -37,11 +37,12 @@ TEST(LoadSettings, ReadsOnlyWexlaIniOfTheCurrentDirectoryElseKeepsTheStartValues
     if (read) {
       EXPECT_EQ(state.IniName, "WEXLA.INI");
     }
-    ASSERT_EQ(port.boxes.size(), c.outcome == LoadOutcome::Unreadable ? 1u : 0u) << c.file;
-    if (!port.boxes.empty()) {
-      EXPECT_EQ(port.boxes[0].text + port.boxes[0].caption,
-                std::string(kUnreadableSettingsText) + kAppTitle);
-      EXPECT_EQ(port.boxes[0].style, kMbOk | kMbIconExclamation);
+    const bool told = c.outcome == LoadOutcome::Unreadable;
+    EXPECT_EQ(port.of("messageBox"),
+              std::vector<Args>(told, {kUnreadableSettingsText, kAppTitle,
+                                       text(kMbOk | kMbIconExclamation), "1"}))
+        << c.file;
+    if (told) {
       EXPECT_EQ(port.files, files);
       EXPECT_EQ(state.Answer, 1);
     }
@@ -68,19 +69,19 @@ TEST(SaveSettings, WritesAWholeFileIntoTheProgramsFolderOrKeepsTheOldOne) {
                 failing.empty() ? "\"C:\\i, j.ico\",#TRUE#\r\n" : "\"old\",#FALSE#\r\n")
           << trace;
       EXPECT_EQ(state.SettingsChanged, failing.empty() ? kFalse : kTrue) << trace;
-      ASSERT_EQ(port.boxes.size(), failing.empty() ? 0u : 1u) << trace;
       if (failing.empty()) {
         EXPECT_EQ(port.currentDir, appDir);
         EXPECT_EQ(saveSettings(port, port, state), SaveOutcome::NothingToSave);
-        EXPECT_EQ(port.boxes.at(0).text + port.boxes[0].caption, "No changes were madeWexla 98");
-        EXPECT_EQ(port.boxes[0].style, kMbOk | kMbIconInformation);
         EXPECT_EQ(port.files[ini], "\"C:\\i, j.ico\",#TRUE#\r\n");
       } else {
-        EXPECT_EQ(port.boxes[0].text, "The settings could not be saved to " + ini + ".");
-        EXPECT_EQ(port.boxes[0].style, kMbOk | kMbIconExclamation);
         port.failing.clear();
         EXPECT_EQ(saveSettings(port, port, state), SaveOutcome::Saved) << trace;
       }
+      const Args told = failing.empty() ? Args{"No changes were made", kAppTitle,
+                                               text(kMbOk | kMbIconInformation), "1"}
+                                        : Args{"The settings could not be saved to " + ini + ".",
+                                               kAppTitle, text(kMbOk | kMbIconExclamation), "1"};
+      EXPECT_EQ(port.of("messageBox"), std::vector<Args>{told}) << trace;
       EXPECT_EQ(state.Answer, 1);
     }
   }
