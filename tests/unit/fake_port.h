@@ -75,17 +75,15 @@ public:
     }
     return found;
   }
-  int count(const std::string& name) const { return static_cast<int>(of(name).size()); }
-  int mails() const {
-    const auto shell = of("shellExecute");
-    return static_cast<int>(
-        std::count_if(shell.begin(), shell.end(), [](const Args& a) { return a[2] == "mailto:"; }));
+  // Calls so named whose argument `arg` starts with `prefix`.
+  int count(const std::string& name, std::size_t arg = 0, const std::string& prefix = "") const {
+    const auto found = of(name);
+    return static_cast<int>(std::count_if(found.begin(), found.end(), [&](const Args& args) {
+      return prefix.empty() || (arg < args.size() && args[arg].starts_with(prefix));
+    }));
   }
-  bool told(const std::string& start) const {
-    const auto boxes = of("messageBox");
-    return std::any_of(boxes.begin(), boxes.end(),
-                       [&](const Args& box) { return box[0].starts_with(start); });
-  }
+  int mails() const { return count("shellExecute", 2, "mailto:"); }
+  bool told(const std::string& start) const { return count("messageBox", 0, start) > 0; }
 
   WindowHandle desktopWindow() override { return pass("desktopWindow", kDesktop); }
   std::intptr_t shellExecute(WindowHandle owner, const std::string& operation,

@@ -116,10 +116,10 @@ bool diskIsOldOrWhole(const Program& p, const std::optional<std::string>& before
   return now == before || now == formatSettingsLine(p.state.IconPath, p.state.DoubleClickOnly);
 }
 
+// Each promise is a condition that must hold and what it means when it does not.
 std::vector<std::string> brokenPromises(const Program& p, const Command& command,
                                         const std::optional<std::string>& before,
                                         const std::string& failing) {
-  std::vector<std::string> broken;
   const auto disk = onDisk(p);
   const bool diskIsMemory =
       disk && disk->iconPath == p.state.IconPath &&
@@ -127,41 +127,35 @@ std::vector<std::string> brokenPromises(const Program& p, const Command& command
   // A failed search is, to the program, a missing file.
   const bool excused =
       p.port.told(kUnreadableSettingsText) || (command.startsUp && failing == "findOrdinaryFile");
+  const auto boxes = p.port.of("messageBox"), menu = p.port.of("showPopupMenu");
   const auto answered = [&](int button) {
-    const auto boxes = p.port.of("messageBox");
     return std::count(boxes.begin(), boxes.end(),
                       Args{kSaveQuestion, kAppTitle, text(kMbYesNo), text(button)}) > 0;
   };
-  const auto menu = p.port.of("showPopupMenu");
   const bool saveAsked = answered(kIdYes) || std::count(menu.begin(), menu.end(),
                                                         Args{text(MenuCommand::SaveSettings)});
-  if (p.main.inTrayEvent() != kFalse) {
-    broken.push_back("the tray guard stays set");
-  }
-  if (!diskIsOldOrWhole(p, before)) {
-    broken.push_back("wexla.ini is neither the old file nor a whole new one");
-  }
-  if (!diskIsMemory && p.state.SettingsChanged == kFalse && !excused) {
-    broken.push_back("memory differs from wexla.ini but is not marked as changed");
-  }
-  if (saveAsked && !diskIsMemory && !p.port.told(kSaveFailedText)) {
-    broken.push_back("the save failed without a word");
-  }
-  if (!p.main.loaded() && !command.startsUp && !diskIsMemory && !answered(kIdNo)) {
-    broken.push_back("quit with unsaved settings although the user never answered No");
-  }
+  bool iconDropped = false;
   for (const Args& dialog : p.port.of("openIconFileDialog")) {
-    const std::string& picked = dialog[2];
-    if (!picked.empty() && p.state.IconPath != picked && !p.port.told(kIconLoadFailedText)) {
-      broken.push_back("the chosen icon was dropped without a word");
+    iconDropped |= !dialog[2].empty() && p.state.IconPath != dialog[2];
+  }
+  const std::pair<bool, const char*> promises[] = {
+      {p.main.inTrayEvent() == kFalse, "the tray guard stays set"},
+      {diskIsOldOrWhole(p, before), "wexla.ini is neither the old file nor a whole new one"},
+      {diskIsMemory || p.state.SettingsChanged != kFalse || excused,
+       "memory differs from wexla.ini but is not marked as changed"},
+      {!saveAsked || diskIsMemory || p.port.told(kSaveFailedText), "the save failed silently"},
+      {p.main.loaded() || command.startsUp || diskIsMemory || answered(kIdNo),
+       "quit with unsaved settings although the user never answered No"},
+      {!iconDropped || p.port.told(kIconLoadFailedText), "the chosen icon was dropped silently"},
+      {p.port.count("regOpenKey") == 0 || !p.port.started.empty() ||
+           p.port.told(kSysInfoUnavailableText),
+       "System Information did not start and the user was not told"},
+      {p.port.openKeys.empty(), "a registry key was left open"}};
+  std::vector<std::string> broken;
+  for (const auto& [kept, what] : promises) {
+    if (!kept) {
+      broken.push_back(what);
     }
-  }
-  if (p.port.count("regOpenKey") > 0 && p.port.started.empty() &&
-      !p.port.told(kSysInfoUnavailableText)) {
-    broken.push_back("System Information did not start and the user was not told");
-  }
-  if (!p.port.openKeys.empty()) {
-    broken.push_back("a registry key was left open");
   }
   return broken;
 }

@@ -71,14 +71,16 @@ TEST_F(App, OneSessionFromStartToQuit) {
 
 TEST(Start, ShowsTheChosenIconOnlyWhenItIsAnExistingIconFile) {
   // "" is no settings file; "0" names the default icon even with a file named 0 at hand.
+  const IconHandle builtin = FakePort::kBuiltin;
   const std::tuple<std::string, int, IconHandle> cases[] = {
-      {"", 0, FakePort::kBuiltin},
-      {"\"0\",#FALSE#", 0, FakePort::kBuiltin},
-      {"\"\",#FALSE#", 0, FakePort::kBuiltin},
-      {"\"C:\\Gone\\x.ico\",#FALSE#", 0, FakePort::kBuiltin},
-      {"\"C:\\Bad\\x.ico\",#FALSE#", 1, FakePort::kBuiltin},
+      {"", 0, builtin},
+      {"\"0\",#FALSE#", 0, builtin},
+      {"\"\",#FALSE#", 0, builtin},
+      {"\"C:\\Gone\\x.ico\",#FALSE#", 0, builtin},
+      {"\"C:\\Bad\\x.ico\",#FALSE#", 1, builtin},
       {"\"C:\\Good\\x.ico\",#FALSE#", 1, kBlue},
-      {"\"C:\\Good\\x.ico\",#MAYBE#", 0, FakePort::kBuiltin}};
+      {"\"C:\\Good\\x.ico\",#MAYBE#", 0, builtin},
+  };
   for (const auto& [settings, loads, shown] : cases) {
     Program p;
     p.port.files = {{"C:\\Work\\0", "0"}, {"C:\\Bad\\x.ico", "?"}, {"C:\\Good\\x.ico", "icon"}};
