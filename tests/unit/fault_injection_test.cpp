@@ -31,9 +31,7 @@ void setUp(Program& p, const std::string& settings) {
   p.port.startable = {kMsInfo};
 }
 
-void start(Program& p) {
-  p.main.Form_Load();
-}
+const auto start = [](Program& p) { p.main.Form_Load(); };
 
 struct Command {
   const char* name;
@@ -105,14 +103,13 @@ void run(Program& p, const Command& command, const std::string& failing, const s
   command.act(p);
 }
 
-std::optional<StoredSettings> onDisk(const Program& p) {
+std::optional<std::string> iniFile(const Program& p) {
   const auto it = p.port.files.find(kIni);
-  return it == p.port.files.end() ? StoredSettings{} : parseSettingsFile(it->second);
+  return it == p.port.files.end() ? std::nullopt : std::optional(it->second);
 }
 
 bool diskIsOldOrWhole(const Program& p, const std::optional<std::string>& before) {
-  const auto it = p.port.files.find(kIni);
-  const auto now = it == p.port.files.end() ? std::nullopt : std::optional(it->second);
+  const auto now = iniFile(p);
   return now == before || now == formatSettingsLine(p.state.IconPath, p.state.DoubleClickOnly);
 }
 
@@ -120,7 +117,8 @@ bool diskIsOldOrWhole(const Program& p, const std::optional<std::string>& before
 std::vector<std::string> brokenPromises(const Program& p, const Command& command,
                                         const std::optional<std::string>& before,
                                         const std::string& failing) {
-  const auto disk = onDisk(p);
+  const auto file = iniFile(p);
+  const auto disk = file ? parseSettingsFile(*file) : StoredSettings{};
   const bool diskIsMemory =
       disk && disk->iconPath == p.state.IconPath &&
       (disk->doubleClickOnly != kFalse) == (p.state.DoubleClickOnly != kFalse);
