@@ -77,9 +77,9 @@ public:
   }
   // Calls so named whose argument `arg` starts with `prefix`.
   int count(const std::string& name, std::size_t arg = 0, const std::string& prefix = "") const {
-    const auto found = of(name);
-    return static_cast<int>(std::count_if(found.begin(), found.end(), [&](const Args& args) {
-      return prefix.empty() || (arg < args.size() && args[arg].starts_with(prefix));
+    return static_cast<int>(std::count_if(log.begin(), log.end(), [&](const Call& c) {
+      return c.name == name &&
+             (prefix.empty() || (arg < c.args.size() && c.args[arg].starts_with(prefix)));
     }));
   }
   int mails() const { return count("shellExecute", 2, "mailto:"); }

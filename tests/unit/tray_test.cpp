@@ -169,9 +169,8 @@ TEST_F(App, IconCommandsChangeOnlyOnAUsableChoiceAndReleaseOnlyLoadedIcons) {
   main.Form_Load();
   port.log.clear();
   port.picks = {"", "C:\\i\\no-icon.ico", kBlueFile};
-  for (int i = 0; i < 2; ++i) {
-    choose(MenuCommand::FileOpen);
-  }
+  choose(MenuCommand::FileOpen);
+  choose(MenuCommand::FileOpen);
   EXPECT_EQ(state.IconPath + std::to_string(state.SettingsChanged), "0");
   EXPECT_EQ(port.count("notifyIcon"), 0);
   EXPECT_EQ(port.of("messageBox"), // the unusable file, by name
