@@ -9,12 +9,8 @@
 
 namespace wexla::test {
 
-inline constexpr int kMouseMove = 512;
-inline constexpr int kLeftDown = 513;
-inline constexpr int kLeftUp = 514;
-inline constexpr int kLeftDouble = 515;
-inline constexpr int kRightDown = 516;
-inline constexpr int kRightUp = 517;
+// The mouse messages the shell reports through the callback, in their numeric order.
+enum : int { kMouseMove = 512, kLeftDown, kLeftUp, kLeftDouble, kRightDown, kRightUp };
 
 struct Program {
   FakePort port;

@@ -1,7 +1,7 @@
 #pragma once
 // The platform's roles in memory: files, registry values, windows and answers are scripted,
-// every call is recorded by name, and a call that can fail does so when it is named in
-// `failing`; the call named in `crashAt` throws instead, as if the program stopped there.
+// every call is logged with its arguments as text, and a call that can fail does so when it is
+// named in `failing`; the call named in `crashAt` throws instead, as if the program stopped there.
 #include "platform/port.h"
 
 #include <algorithm>
@@ -16,19 +16,10 @@
 
 namespace wexla::test {
 
-struct ShellCall {
-  WindowHandle owner;
-  std::string operation, file, parameters, directory;
-  int show;
-};
-struct MessageBoxCall {
-  std::string text, caption;
-  unsigned style;
-  int answer; // 0 when the box could not be shown
-};
-struct TrayCall {
-  TrayMessage message;
-  TrayIconRecord record;
+using Args = std::vector<std::string>;
+struct Call {
+  std::string name;
+  Args args; // calls that answer something log the answer last
 };
 struct RegistryValue {
   std::uint32_t type;
@@ -37,6 +28,9 @@ struct RegistryValue {
 struct SimulatedCrash : std::runtime_error {
   using std::runtime_error::runtime_error;
 };
+template <typename T> std::string text(T value) {
+  return std::to_string(static_cast<std::uintmax_t>(value));
+}
 
 class FakePort : public Port {
 public:
@@ -61,12 +55,8 @@ public:
   float twipsPerPixel = 15.0f;
   WindowHandle hook = kHook; // re-created windows get new handles
 
-  std::vector<std::string> calls;
-  std::vector<ShellCall> shellCalls;
-  std::vector<MessageBoxCall> boxes;
-  std::vector<TrayCall> tray;
-  std::vector<MenuCommand> menuResults;
-  std::vector<std::string> dialogResults, dialogArgs, started;
+  std::vector<Call> log;
+  std::vector<std::string> started;
   std::set<RegistryKey> openKeys;
   std::set<FormId> loaded, visible;
   std::map<ControlId, bool> options; // as each was last set since the mouse window loaded
@@ -76,32 +66,40 @@ public:
   static std::string pathIn(const std::string& directory, const std::string& name) {
     return directory.ends_with('\\') ? directory + name : directory + "\\" + name;
   }
-  int mails() const {
-    return static_cast<int>(std::count_if(shellCalls.begin(), shellCalls.end(),
-                                          [](const ShellCall& c) { return c.file == "mailto:"; }));
+  std::vector<Args> of(const std::string& name) const {
+    std::vector<Args> found;
+    for (const Call& call : log) {
+      if (call.name == name) {
+        found.push_back(call.args);
+      }
+    }
+    return found;
   }
-  bool told(const std::string& start) const {
-    return std::any_of(boxes.begin(), boxes.end(),
-                       [&](const MessageBoxCall& box) { return box.text.starts_with(start); });
+  // Calls so named whose argument `arg` starts with `prefix`.
+  int count(const std::string& name, std::size_t arg = 0, const std::string& prefix = "") const {
+    return static_cast<int>(std::count_if(log.begin(), log.end(), [&](const Call& c) {
+      return c.name == name &&
+             (prefix.empty() || (arg < c.args.size() && c.args[arg].starts_with(prefix)));
+    }));
   }
-  int count(const std::string& call) const {
-    return static_cast<int>(std::count(calls.begin(), calls.end(), call));
-  }
+  int mails() const { return count("shellExecute", 2, "mailto:"); }
+  bool told(const std::string& start) const { return count("messageBox", 0, start) > 0; }
 
   WindowHandle desktopWindow() override { return pass("desktopWindow", kDesktop); }
   std::intptr_t shellExecute(WindowHandle owner, const std::string& operation,
                              const std::string& file, const std::string& parameters,
                              const std::string& directory, int showCommand) override {
     constexpr std::intptr_t kStarted = 42, kNoAssociation = 31;
-    shellCalls.push_back({owner, operation, file, parameters, directory, showCommand});
-    return fails("shellExecute") ? kNoAssociation : kStarted;
+    const Args args{text(owner), operation, file, parameters, directory, text(showCommand)};
+    return fails("shellExecute", args) ? kNoAssociation : kStarted;
   }
-  bool notifyIcon(TrayMessage message, const TrayIconRecord& record) override {
-    tray.push_back({message, record});
-    return !fails("notifyIcon");
+  bool notifyIcon(TrayMessage message, const TrayIconRecord& r) override {
+    return !fails("notifyIcon",
+                  {text(message), text(r.hIcon), text(r.hWnd), text(r.cbSize), text(r.uID),
+                   text(r.uFlags), text(r.uCallbackMessage), std::string(r.szTip, sizeof r.szTip)});
   }
   bool startProgram(const std::string& path, int /*showCommand*/) override {
-    const bool ok = !fails("startProgram") && startable.count(path) != 0;
+    const bool ok = !fails("startProgram", {path}) && startable.count(path) != 0;
     return ok && (started.push_back(path), true);
   }
   float twipsPerPixelX() override { return pass("twipsPerPixelX", twipsPerPixel); }
@@ -124,39 +122,40 @@ public:
 
   std::string applicationDirectory() override { return pass("applicationDirectory", appDir); }
   bool setCurrentDirectory(const std::string& directory) override {
-    return !fails("setCurrentDirectory") && (currentDir = directory, true);
+    return !fails("setCurrentDirectory", {directory}) && (currentDir = directory, true);
   }
   std::string findOrdinaryFile(const std::string& pattern) override {
     const auto it = find(pattern);
-    const bool found = !fails("findOrdinaryFile") && it != files.end();
+    const bool found = !fails("findOrdinaryFile", {pattern}) && it != files.end();
     return found ? it->first.substr(it->first.find_last_of('\\') + 1) : "";
   }
   std::optional<std::string> readFile(const std::string& name, std::size_t maxBytes) override {
     const auto it = find(name);
-    const bool ok = !fails("readFile") && it != files.end() && it->second.size() <= maxBytes;
+    const bool ok =
+        !fails("readFile", {name}) && it != files.end() && it->second.size() <= maxBytes;
     return ok ? std::optional(it->second) : std::nullopt;
   }
   bool writeNewFile(const std::string& name, const std::string& bytes) override {
     std::string& file = files[pathIn(currentDir, name)];
     file = bytes.substr(0, bytes.size() / 2); // what a full disk or a kill leaves
-    return !fails("writeNewFile") && (file = bytes, true);
+    return !fails("writeNewFile", {name}) && (file = bytes, true);
   }
   bool replaceFile(const std::string& source, const std::string& target) override {
     const auto it = find(source);
-    if (fails("replaceFile") || it == files.end()) {
+    if (fails("replaceFile", {source, target}) || it == files.end()) {
       return false;
     }
     files[pathIn(currentDir, target)] = it->second;
     return files.erase(it), true;
   }
   void deleteFile(const std::string& name) override {
-    if (!fails("deleteFile")) {
+    if (!fails("deleteFile", {name})) {
       files.erase(pathIn(currentDir, name));
     }
   }
 
   long regOpenKey(RegistryKey, const std::string& path, std::uint32_t, RegistryKey& key) override {
-    if (fails("regOpenKey") || registry.count(path) == 0) {
+    if (fails("regOpenKey", {path}) || registry.count(path) == 0) {
       return failing.count("regOpenKey") ? kDenied : kNotFound;
     }
     key = nextKey_++;
@@ -167,7 +166,7 @@ public:
                      unsigned char* data, std::uint32_t& size) override {
     const auto& values = registry[keyPaths_.at(key)];
     const auto it = values.find(name);
-    if (fails("regQueryValue") || it == values.end()) {
+    if (fails("regQueryValue", {name}) || it == values.end()) {
       return failing.count("regQueryValue") ? kDenied : kNotFound;
     }
     type = it->second.type;
@@ -185,62 +184,59 @@ public:
   IconHandle builtinIcon() override { return pass("builtinIcon", kBuiltin); }
   IconHandle loadIconFile(const std::string& path) override {
     const auto it = icons.find(path);
-    return fails("loadIconFile") || it == icons.end() ? kNoIcon : it->second;
+    return fails("loadIconFile", {path}) || it == icons.end() ? kNoIcon : it->second;
   }
   void destroyIcon(IconHandle icon) override { destroyed.insert(pass("destroyIcon", icon)); }
 
-  int messageBox(const std::string& text, const std::string& caption, unsigned style) override {
-    boxes.push_back({text, caption, style, 0});
-    const std::size_t index = boxes.size() - 1; // boxes opened meanwhile come after it
-    if (fails("messageBox")) {
-      return 0;
-    }
-    modal();
-    return boxes[index].answer = next(answers, kIdOk);
+  int messageBox(const std::string& message, const std::string& caption, unsigned style) override {
+    const bool shown = !fails("messageBox", {message, caption, text(style)});
+    return std::stoi(answer(shown, answers, kIdOk, asText));
   }
   MenuCommand showPopupMenu() override {
-    const bool shown = !fails("showPopupMenu") && (modal(), true);
-    menuResults.push_back(shown ? next(menuChoices, MenuCommand::None) : MenuCommand::None);
-    return menuResults.back();
+    const bool shown = !fails("showPopupMenu");
+    return static_cast<MenuCommand>(
+        std::stoi(answer(shown, menuChoices, MenuCommand::None, asText)));
   }
   std::string openIconFileDialog(const std::string& filter, const std::string& folder) override {
-    dialogArgs = {filter, folder};
-    const bool shown = !fails("openIconFileDialog");
-    dialogResults.push_back(shown ? next(picks, std::string()) : "");
-    return dialogResults.back();
+    const bool shown = !fails("openIconFileDialog", {filter, folder});
+    return answer(shown, picks, std::string(), [](std::string s) { return s; });
   }
 
 private:
-  bool fails(const std::string& call) {
-    calls.push_back(call);
-    if (crashAt == call) {
+  bool fails(const std::string& name, Args args = {}) {
+    log.push_back({name, std::move(args)});
+    if (crashAt == name) {
       crashAt.clear();
-      throw SimulatedCrash(call);
+      throw SimulatedCrash(name);
     }
-    return failing.count(call) != 0;
+    return failing.count(name) != 0;
   }
-  template <typename T> T pass(const std::string& call, T value) {
-    fails(call);
+  static constexpr auto asText = [](auto value) { return text(value); };
+  template <typename T> T pass(const std::string& name, T value) {
+    fails(name);
     return value;
   }
-  void modal() {
-    if (whileModal) {
+  // The answer is logged with the call; calls made while it is open come after it. A failed
+  // call answers 0, as if dismissed.
+  template <typename T, typename F>
+  std::string answer(bool shown, std::deque<T>& queue, T fallback, F asText) {
+    const std::size_t index = log.size() - 1;
+    if (shown && whileModal) {
       whileModal();
     }
-  }
-  template <typename T> static T next(std::deque<T>& queue, T fallback) {
-    if (!queue.empty()) {
+    if (shown && !queue.empty()) {
       fallback = queue.front();
       queue.pop_front();
     }
-    return fallback;
+    log[index].args.push_back(shown ? asText(fallback) : asText(T{}));
+    return log[index].args.back();
   }
   // Names without a drive or a leading backslash are relative to the current directory.
   std::map<std::string, std::string>::iterator find(const std::string& name) {
     const bool absolute = name.size() > 1 && (name[1] == ':' || name[0] == '\\');
-    const auto upper = [](std::string text) {
-      std::transform(text.begin(), text.end(), text.begin(), ::toupper);
-      return text;
+    const auto upper = [](std::string s) {
+      std::transform(s.begin(), s.end(), s.begin(), ::toupper);
+      return s;
     };
     const std::string wanted = upper(absolute ? name : pathIn(currentDir, name));
     return std::find_if(files.begin(), files.end(),

@@ -3,6 +3,7 @@
 // marked as unsaved, the next start finds a whole file, and the user hears of what matters.
 #include "dialogs/about/sys_info.h"
 #include "platform/message_box_style.h"
+#include "state/app_title.h"
 #include "tests/unit/app_fixture.h"
 #include "tray/settings_file.h"
 #include "tray/settings_store.h"
@@ -30,9 +31,7 @@ void setUp(Program& p, const std::string& settings) {
   p.port.startable = {kMsInfo};
 }
 
-void start(Program& p) {
-  p.main.Form_Load();
-}
+const auto start = [](Program& p) { p.main.Form_Load(); };
 
 struct Command {
   const char* name;
@@ -98,71 +97,63 @@ void run(Program& p, const Command& command, const std::string& failing, const s
   if (command.before) {
     command.before(p);
   }
-  p.port.calls.clear();
-  p.port.boxes.clear();
-  p.port.menuResults.clear();
-  p.port.dialogResults.clear();
+  p.port.log.clear();
   p.port.failing = {failing};
   p.port.crashAt = crash;
   command.act(p);
 }
 
-std::optional<StoredSettings> onDisk(const Program& p) {
+std::optional<std::string> iniFile(const Program& p) {
   const auto it = p.port.files.find(kIni);
-  return it == p.port.files.end() ? StoredSettings{} : parseSettingsFile(it->second);
+  return it == p.port.files.end() ? std::nullopt : std::optional(it->second);
 }
 
 bool diskIsOldOrWhole(const Program& p, const std::optional<std::string>& before) {
-  const auto it = p.port.files.find(kIni);
-  const auto now = it == p.port.files.end() ? std::nullopt : std::optional(it->second);
+  const auto now = iniFile(p);
   return now == before || now == formatSettingsLine(p.state.IconPath, p.state.DoubleClickOnly);
 }
 
+// Each promise is a condition that must hold and what it means when it does not.
 std::vector<std::string> brokenPromises(const Program& p, const Command& command,
                                         const std::optional<std::string>& before,
                                         const std::string& failing) {
-  std::vector<std::string> broken;
-  const auto disk = onDisk(p);
+  const auto file = iniFile(p);
+  const auto disk = file ? parseSettingsFile(*file) : StoredSettings{};
   const bool diskIsMemory =
       disk && disk->iconPath == p.state.IconPath &&
       (disk->doubleClickOnly != kFalse) == (p.state.DoubleClickOnly != kFalse);
   // A failed search is, to the program, a missing file.
   const bool excused =
       p.port.told(kUnreadableSettingsText) || (command.startsUp && failing == "findOrdinaryFile");
+  const auto boxes = p.port.of("messageBox"), menu = p.port.of("showPopupMenu");
   const auto answered = [&](int button) {
-    return std::any_of(p.port.boxes.begin(), p.port.boxes.end(), [&](const MessageBoxCall& box) {
-      return box.text == kSaveQuestion && box.answer == button;
-    });
+    return std::count(boxes.begin(), boxes.end(),
+                      Args{kSaveQuestion, kAppTitle, text(kMbYesNo), text(button)}) > 0;
   };
-  const auto& menu = p.port.menuResults;
-  const bool saveAsked = answered(kIdYes) || std::find(menu.begin(), menu.end(),
-                                                       MenuCommand::SaveSettings) != menu.end();
-  if (p.main.inTrayEvent() != kFalse) {
-    broken.push_back("the tray guard stays set");
+  const bool saveAsked = answered(kIdYes) || std::count(menu.begin(), menu.end(),
+                                                        Args{text(MenuCommand::SaveSettings)});
+  bool iconDropped = false;
+  for (const Args& dialog : p.port.of("openIconFileDialog")) {
+    iconDropped |= !dialog[2].empty() && p.state.IconPath != dialog[2];
   }
-  if (!diskIsOldOrWhole(p, before)) {
-    broken.push_back("wexla.ini is neither the old file nor a whole new one");
-  }
-  if (!diskIsMemory && p.state.SettingsChanged == kFalse && !excused) {
-    broken.push_back("memory differs from wexla.ini but is not marked as changed");
-  }
-  if (saveAsked && !diskIsMemory && !p.port.told(kSaveFailedText)) {
-    broken.push_back("the save failed without a word");
-  }
-  if (!p.main.loaded() && !command.startsUp && !diskIsMemory && !answered(kIdNo)) {
-    broken.push_back("quit with unsaved settings although the user never answered No");
-  }
-  for (const std::string& picked : p.port.dialogResults) {
-    if (!picked.empty() && p.state.IconPath != picked && !p.port.told(kIconLoadFailedText)) {
-      broken.push_back("the chosen icon was dropped without a word");
+  const std::pair<bool, const char*> promises[] = {
+      {p.main.inTrayEvent() == kFalse, "the tray guard stays set"},
+      {diskIsOldOrWhole(p, before), "wexla.ini is neither the old file nor a whole new one"},
+      {diskIsMemory || p.state.SettingsChanged != kFalse || excused,
+       "memory differs from wexla.ini but is not marked as changed"},
+      {!saveAsked || diskIsMemory || p.port.told(kSaveFailedText), "the save failed silently"},
+      {p.main.loaded() || command.startsUp || diskIsMemory || answered(kIdNo),
+       "quit with unsaved settings although the user never answered No"},
+      {!iconDropped || p.port.told(kIconLoadFailedText), "the chosen icon was dropped silently"},
+      {p.port.count("regOpenKey") == 0 || !p.port.started.empty() ||
+           p.port.told(kSysInfoUnavailableText),
+       "System Information did not start and the user was not told"},
+      {p.port.openKeys.empty(), "a registry key was left open"}};
+  std::vector<std::string> broken;
+  for (const auto& [kept, what] : promises) {
+    if (!kept) {
+      broken.push_back(what);
     }
-  }
-  const bool lookedUp = std::count(p.port.calls.begin(), p.port.calls.end(), "regOpenKey") > 0;
-  if (lookedUp && p.port.started.empty() && !p.port.told(kSysInfoUnavailableText)) {
-    broken.push_back("System Information did not start and the user was not told");
-  }
-  if (!p.port.openKeys.empty()) {
-    broken.push_back("a registry key was left open");
   }
   return broken;
 }
@@ -177,7 +168,11 @@ TEST_P(EveryCommand, KeepsItsPromisesWithEachCallFailingAndLeavesAWholeFileWhere
   const auto before = command.settings.empty() ? std::nullopt : std::optional(command.settings);
   Program healthy;
   run(healthy, command, "", "");
-  for (const std::string& call : std::set(healthy.port.calls.begin(), healthy.port.calls.end())) {
+  std::set<std::string> calls;
+  for (const Call& call : healthy.port.log) {
+    calls.insert(call.name);
+  }
+  for (const std::string& call : calls) {
     Program p;
     run(p, command, call, "");
     for (const std::string& broken : brokenPromises(p, command, before, call)) {

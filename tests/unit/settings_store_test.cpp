@@ -30,18 +30,18 @@ TEST(LoadSettings, ReadsOnlyWexlaIniOfTheCurrentDirectoryElseKeepsTheStartValues
     const auto files = port.files;
     port.failing = {c.failing};
     IconDeclare state{"stale", kTrue, kTrue, 0, "", {}};
-    EXPECT_EQ(loadSettings(port, port, state), c.outcome) << c.file;
+    const LoadOutcome outcome = loadSettings(port, port, state);
     const bool read = c.outcome == LoadOutcome::Read;
-    EXPECT_EQ(state.IconPath + std::to_string(state.DoubleClickOnly), read ? "0-1" : "0") << c.file;
-    EXPECT_EQ(state.SettingsChanged, kFalse) << c.file;
-    if (read) {
-      EXPECT_EQ(state.IniName, "WEXLA.INI");
-    }
-    ASSERT_EQ(port.boxes.size(), c.outcome == LoadOutcome::Unreadable ? 1u : 0u) << c.file;
-    if (!port.boxes.empty()) {
-      EXPECT_EQ(port.boxes[0].text + port.boxes[0].caption,
-                std::string(kUnreadableSettingsText) + kAppTitle);
-      EXPECT_EQ(port.boxes[0].style, kMbOk | kMbIconExclamation);
+    EXPECT_EQ(std::tuple(outcome, state.IconPath, state.DoubleClickOnly, state.SettingsChanged),
+              std::tuple(c.outcome, read ? "0" : "", read ? kTrue : kFalse, kFalse))
+        << c.file;
+    EXPECT_TRUE(!read || state.IniName == "WEXLA.INI");
+    const bool told = c.outcome == LoadOutcome::Unreadable;
+    EXPECT_EQ(port.of("messageBox"),
+              std::vector<Args>(told, {kUnreadableSettingsText, kAppTitle,
+                                       text(kMbOk | kMbIconExclamation), "1"}))
+        << c.file;
+    if (told) {
       EXPECT_EQ(port.files, files);
       EXPECT_EQ(state.Answer, 1);
     }
@@ -59,28 +59,23 @@ TEST(SaveSettings, WritesAWholeFileIntoTheProgramsFolderOrKeepsTheOldOne) {
       port.files[ini] = "\"old\",#FALSE#\r\n";
       port.failing = {failing};
       IconDeclare state{"C:\\i, j.ico", kTrue, kTrue, 0, "", {}};
-      const std::string trace = appDir + " " + failing;
+      const std::string trace = appDir + " " + failing, saved = "\"C:\\i, j.ico\",#TRUE#\r\n";
+      const bool ok = failing.empty();
+      const SaveOutcome outcome = saveSettings(port, port, state);
+      EXPECT_EQ(std::tuple(outcome, port.files.size(), port.files.at(ini), state.SettingsChanged),
+                std::tuple(ok ? SaveOutcome::Saved : SaveOutcome::Failed, 1u,
+                           ok ? saved : "\"old\",#FALSE#\r\n", ok ? kFalse : kTrue))
+          << trace;
+      port.failing.clear();
       EXPECT_EQ(saveSettings(port, port, state),
-                failing.empty() ? SaveOutcome::Saved : SaveOutcome::Failed)
+                ok ? SaveOutcome::NothingToSave : SaveOutcome::Saved)
           << trace;
-      EXPECT_EQ(port.files.size(), 1u) << trace;
-      EXPECT_EQ(port.files[ini],
-                failing.empty() ? "\"C:\\i, j.ico\",#TRUE#\r\n" : "\"old\",#FALSE#\r\n")
-          << trace;
-      EXPECT_EQ(state.SettingsChanged, failing.empty() ? kFalse : kTrue) << trace;
-      ASSERT_EQ(port.boxes.size(), failing.empty() ? 0u : 1u) << trace;
-      if (failing.empty()) {
-        EXPECT_EQ(port.currentDir, appDir);
-        EXPECT_EQ(saveSettings(port, port, state), SaveOutcome::NothingToSave);
-        EXPECT_EQ(port.boxes.at(0).text + port.boxes[0].caption, "No changes were madeWexla 98");
-        EXPECT_EQ(port.boxes[0].style, kMbOk | kMbIconInformation);
-        EXPECT_EQ(port.files[ini], "\"C:\\i, j.ico\",#TRUE#\r\n");
-      } else {
-        EXPECT_EQ(port.boxes[0].text, "The settings could not be saved to " + ini + ".");
-        EXPECT_EQ(port.boxes[0].style, kMbOk | kMbIconExclamation);
-        port.failing.clear();
-        EXPECT_EQ(saveSettings(port, port, state), SaveOutcome::Saved) << trace;
-      }
+      EXPECT_EQ(port.files.at(ini) + port.currentDir, saved + appDir) << trace;
+      const Args told = failing.empty() ? Args{"No changes were made", kAppTitle,
+                                               text(kMbOk | kMbIconInformation), "1"}
+                                        : Args{"The settings could not be saved to " + ini + ".",
+                                               kAppTitle, text(kMbOk | kMbIconExclamation), "1"};
+      EXPECT_EQ(port.of("messageBox"), std::vector<Args>{told}) << trace;
       EXPECT_EQ(state.Answer, 1);
     }
   }

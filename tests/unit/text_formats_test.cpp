@@ -64,22 +64,18 @@ TEST(SettingsLine, ReadsTheLenientFormsAndRejectsWhatIsNotTheNotation) {
 
 TEST(MessageNumber, RoundsHalfToEvenInAnyRoundingModeAndRejectsNonNumbers) {
   constexpr std::int32_t kMin = std::numeric_limits<std::int32_t>::min();
+  constexpr std::nullopt_t kNone = std::nullopt;
   const struct {
     float x, factor;
     std::optional<std::int32_t> number;
-  } cases[] = {{514.5f * 16, 16, 514},
-               {515.5f * 16, 16, 516},
-               {514.25f * 16, 16, 514},
-               {514.75f * 16, 16, 515},
-               {-514.5f * 16, 16, -514},
-               {514.0f * 14.4f, 14.4f, 514}, // 100 DPI
-               {kMin, 1, kMin},
-               {2147483520.0f, 1, 2147483520}, // largest below max
-               {3e38f, 1, std::nullopt},
-               {-3e38f, 1, std::nullopt},
-               {-2147483904.0f, 1, std::nullopt}, // the float below the smallest 32-bit number
-               {1, 0, std::nullopt},
-               {0, 0, std::nullopt}};
+  } cases[] = {
+      // 14.4 is 100 DPI; 2147483520 and -2147483904 are the floats either side of the range.
+      {514.5f * 16, 16, 514},  {515.5f * 16, 16, 516},         {514.25f * 16, 16, 514},
+      {514.75f * 16, 16, 515}, {-514.5f * 16, 16, -514},       {514.0f * 14.4f, 14.4f, 514},
+      {kMin, 1, kMin},         {2147483520.0f, 1, 2147483520}, {3e38f, 1, kNone},
+      {-3e38f, 1, kNone},      {-2147483904.0f, 1, kNone},     {1, 0, kNone},
+      {0, 0, kNone},
+  };
   for (const int mode : {FE_TONEAREST, FE_UPWARD, FE_DOWNWARD}) {
     std::fesetround(mode);
     for (const auto& c : cases) {
@@ -114,14 +110,16 @@ TEST(RegistryValueText, TextsLoseTheirTerminatorNumbersBecomeUnsignedText) {
 }
 
 TEST(FolderOfFile, RootsKeepTheirBackslash) {
+  // "E:" alone would name E's current folder.
   const std::pair<const char*, const char*> cases[] = {
       {"C:\\A\\w.exe", "C:\\A"},
       {"C:\\A\\B\\w.exe", "C:\\A\\B"},
       {"C:/A/w.exe", "C:/A"},
-      {"E:\\w.exe", "E:\\"}, // "E:" alone would name E's current folder
+      {"E:\\w.exe", "E:\\"},
       {"\\w.exe", "\\"},
+      {"w.exe", ""},
       {"\\\\server\\share\\w.exe", "\\\\server\\share"},
-      {"w.exe", ""}};
+  };
   for (const auto& [path, folder] : cases) {
     EXPECT_EQ(folderOfFile(path), folder) << path;
   }

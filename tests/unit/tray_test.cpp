@@ -1,7 +1,6 @@
 #include "platform/message_box_style.h"
+#include "state/app_title.h"
 #include "tests/unit/app_fixture.h"
-
-#include <algorithm>
 
 namespace wexla::test {
 namespace {
@@ -11,37 +10,33 @@ constexpr IconHandle kRed = 0x52;
 const std::string kBlueFile = "C:\\My Icons\\mail, blue.ico";
 const std::string kRedFile = "C:\\i\\red.ico";
 
+std::string tray(TrayMessage message, IconHandle icon) {
+  return text(message) + " " + text(icon);
+}
+std::string lastTray(const FakePort& port) {
+  const Args last = port.of("notifyIcon").back();
+  return last[0] + " " + last[1];
+}
+
 TEST_F(App, OneSessionFromStartToQuit) {
   settingsFile("\"" + kBlueFile + "\",#TRUE#\r\n");
   port.files[kBlueFile] = "icon";
   port.icons = {{kBlueFile, kBlue}, {kRedFile, kRed}};
   main.Form_Load();
-  ASSERT_EQ(port.tray.size(), 1u);
-  const TrayIconRecord& add = port.tray[0].record;
-  EXPECT_EQ(std::vector<std::uintptr_t>(
-                {add.cbSize, add.hWnd, add.uID, add.uFlags, add.uCallbackMessage, add.hIcon}),
-            std::vector<std::uintptr_t>({sizeof add, FakePort::kHook, 1, 7, 512, kBlue}));
-  const auto last = [this] {
-    return std::pair(port.tray.back().message, port.tray.back().record.hIcon);
-  };
-  EXPECT_EQ(last(), std::pair(TrayMessage::Add, kBlue));
-  EXPECT_EQ(std::string(add.szTip, sizeof add.szTip),
-            std::string("Wexla 98") + '\0' + std::string(kTipFieldLength - 9, ' '));
+  const std::string tip = std::string(kAppTitle) + '\0' + std::string(kTipFieldLength - 9, ' ');
+  EXPECT_EQ(port.of("notifyIcon"),
+            (std::vector<Args>{{"0", text(kBlue), text(FakePort::kHook),
+                                text(sizeof(TrayIconRecord)), "1", "7", "512", tip}}));
 
   // Double-click mode, as the file says: one request per double click.
   for (const int number : {kLeftDown, kLeftUp, kLeftDouble, kLeftUp}) {
     callback(number);
   }
   choose(MenuCommand::Help);
-  ASSERT_EQ(port.shellCalls.size(), 2u);
-  for (const auto& [call, owner, file] :
-       {std::tuple(port.shellCalls[0], FakePort::kDesktop, "mailto:"),
-        std::tuple(port.shellCalls[1], WindowHandle{0}, "wexla98.hlp")}) {
-    EXPECT_EQ(call.owner, owner);
-    EXPECT_EQ(call.operation + "|" + call.file + "|" + call.parameters + "|" + call.directory +
-                  "|" + std::to_string(call.show),
-              "Open|" + std::string(file) + "|||" + std::to_string(kShowNormal));
-  }
+  const std::string show = text(kShowNormal);
+  EXPECT_EQ(port.of("shellExecute"),
+            (std::vector<Args>{{text(FakePort::kDesktop), "Open", "mailto:", "", "", show},
+                               {"0", "Open", "wexla98.hlp", "", "", show}}));
 
   // Back to single clicks, effective at the next click while the window is still open.
   choose(MenuCommand::Mouse);
@@ -51,8 +46,9 @@ TEST_F(App, OneSessionFromStartToQuit) {
 
   port.picks.push_back(kRedFile);
   choose(MenuCommand::FileOpen);
-  EXPECT_EQ(port.dialogArgs, (std::vector<std::string>{"Icon Files (*.ico)|*.ico", port.appDir}));
-  EXPECT_EQ(last(), std::pair(TrayMessage::Modify, kRed));
+  EXPECT_EQ(port.of("openIconFileDialog"),
+            (std::vector<Args>{{"Icon Files (*.ico)|*.ico", port.appDir, kRedFile}}));
+  EXPECT_EQ(lastTray(port), tray(TrayMessage::Modify, kRed));
   EXPECT_EQ(port.destroyed, std::set<IconHandle>{kBlue});
 
   choose(MenuCommand::SaveSettings);
@@ -60,30 +56,31 @@ TEST_F(App, OneSessionFromStartToQuit) {
   EXPECT_EQ(port.currentDir, port.appDir);
 
   main.TaskbarCreated(); // the shell restarted and forgot the icon
-  EXPECT_EQ(last(), std::pair(TrayMessage::Add, kRed));
+  EXPECT_EQ(lastTray(port), tray(TrayMessage::Add, kRed));
 
   port.hook = FakePort::kHook + 1; // the record must name the live callback window
   choose(MenuCommand::Quit);
-  EXPECT_TRUE(port.boxes.empty() && port.mainUnloaded); // saved: nothing to ask
-  EXPECT_EQ(std::pair(port.tray.back().message, port.tray.back().record.hWnd),
-            std::pair(TrayMessage::Delete, port.hook));
-  const std::size_t trayCalls = port.tray.size();
+  EXPECT_TRUE(port.count("messageBox") == 0 && port.mainUnloaded); // saved: nothing to ask
   main.unload();
   main.TaskbarCreated();
-  EXPECT_EQ(port.tray.size(), trayCalls);
+  EXPECT_EQ(lastTray(port) + port.of("notifyIcon").back()[2],
+            tray(TrayMessage::Delete, kRed) + text(port.hook));
+  EXPECT_EQ(port.count("notifyIcon"), 4);
   EXPECT_EQ(port.count("unloadMainWindow"), 1);
 }
 
 TEST(Start, ShowsTheChosenIconOnlyWhenItIsAnExistingIconFile) {
   // "" is no settings file; "0" names the default icon even with a file named 0 at hand.
+  const IconHandle builtin = FakePort::kBuiltin;
   const std::tuple<std::string, int, IconHandle> cases[] = {
-      {"", 0, FakePort::kBuiltin},
-      {"\"0\",#FALSE#", 0, FakePort::kBuiltin},
-      {"\"\",#FALSE#", 0, FakePort::kBuiltin},
-      {"\"C:\\Gone\\x.ico\",#FALSE#", 0, FakePort::kBuiltin},
-      {"\"C:\\Bad\\x.ico\",#FALSE#", 1, FakePort::kBuiltin},
+      {"", 0, builtin},
+      {"\"0\",#FALSE#", 0, builtin},
+      {"\"\",#FALSE#", 0, builtin},
+      {"\"C:\\Gone\\x.ico\",#FALSE#", 0, builtin},
+      {"\"C:\\Bad\\x.ico\",#FALSE#", 1, builtin},
       {"\"C:\\Good\\x.ico\",#FALSE#", 1, kBlue},
-      {"\"C:\\Good\\x.ico\",#MAYBE#", 0, FakePort::kBuiltin}};
+      {"\"C:\\Good\\x.ico\",#MAYBE#", 0, builtin},
+  };
   for (const auto& [settings, loads, shown] : cases) {
     Program p;
     p.port.files = {{"C:\\Work\\0", "0"}, {"C:\\Bad\\x.ico", "?"}, {"C:\\Good\\x.ico", "icon"}};
@@ -93,7 +90,7 @@ TEST(Start, ShowsTheChosenIconOnlyWhenItIsAnExistingIconFile) {
     }
     p.main.Form_Load();
     EXPECT_EQ(p.port.count("loadIconFile"), loads) << settings;
-    EXPECT_EQ(p.port.tray.at(0).record.hIcon, shown) << settings;
+    EXPECT_EQ(lastTray(p.port), tray(TrayMessage::Add, shown)) << settings;
     EXPECT_EQ(p.main.icon(), shown);
   }
 }
@@ -107,8 +104,8 @@ TEST(Dispatch, MailsOnTheClickOfTheModeShowsTheMenuOnRightReleaseIgnoresTheRest)
       // Any non-zero mode counts as double-click mode.
       const bool mails = number == (mode == kFalse ? kLeftUp : kLeftDouble);
       EXPECT_EQ(p.port.mails(), mails ? 1 : 0) << mode << " " << number;
-      EXPECT_EQ(p.port.menuResults.size(), number == kRightUp ? 1u : 0u) << number;
-      EXPECT_EQ(p.port.calls.at(0), "desktopWindow"); // fetched first, on every call
+      EXPECT_EQ(p.port.count("showPopupMenu"), number == kRightUp ? 1 : 0) << number;
+      EXPECT_EQ(p.port.log.at(0).name, "desktopWindow"); // fetched first, on every call
       EXPECT_EQ(p.main.inTrayEvent(), kFalse);
     }
   }
@@ -126,8 +123,8 @@ TEST_F(App, CallbacksWhileTheMenuOrABoxIsOpenAreIgnoredAndTheGuardClearsAfterwar
     callback(kRightUp);
   };
   choose(MenuCommand::SaveSettings); // nothing changed: a box inside the menu's command
-  EXPECT_EQ(std::tuple(port.mails(), port.menuResults.size(), port.boxes.size()),
-            std::tuple(0, 1u, 1u));
+  EXPECT_EQ(std::tuple(port.mails(), port.count("showPopupMenu"), port.count("messageBox")),
+            std::tuple(0, 1, 1));
   port.whileModal = [] { throw std::runtime_error("out of resources"); };
   EXPECT_THROW(callback(kRightUp), std::runtime_error);
   EXPECT_EQ(main.inTrayEvent(), kFalse);
@@ -159,9 +156,9 @@ TEST(Quit, AsksOnlyWhenChangedIsExactlyTrueAndEndsOnlyOnNoOrASuccessfulSave) {
     }
     p.main.mnuQuit_Click();
     const std::string trace = std::to_string(c.changed) + "/" + std::to_string(c.answer);
-    EXPECT_EQ(p.port.boxes.size(), c.asked ? 1u + c.saveFails : 0u) << trace;
-    EXPECT_TRUE(!c.asked ||
-                (p.port.boxes[0].text == kSaveQuestion && p.port.boxes[0].style == kMbYesNo));
+    const auto boxes = p.port.of("messageBox");
+    EXPECT_EQ(boxes.size(), c.asked ? 1u + c.saveFails : 0u) << trace;
+    EXPECT_TRUE(!c.asked || (boxes[0][0] == kSaveQuestion && boxes[0][2] == text(kMbYesNo)));
     EXPECT_EQ(std::pair(p.main.loaded(), p.port.mainUnloaded), std::pair(!c.ends, c.ends)) << trace;
     EXPECT_EQ(p.port.files.count(p.port.appDir + "\\wexla.ini") == 1, c.written) << trace;
   }
@@ -170,17 +167,15 @@ TEST(Quit, AsksOnlyWhenChangedIsExactlyTrueAndEndsOnlyOnNoOrASuccessfulSave) {
 TEST_F(App, IconCommandsChangeOnlyOnAUsableChoiceAndReleaseOnlyLoadedIcons) {
   port.icons = {{kBlueFile, kBlue}, {kRedFile, kRed}};
   main.Form_Load();
-  port.tray.clear();
+  port.log.clear();
   port.picks = {"", "C:\\i\\no-icon.ico", kBlueFile};
-  for (int i = 0; i < 2; ++i) {
-    choose(MenuCommand::FileOpen);
-  }
+  choose(MenuCommand::FileOpen);
+  choose(MenuCommand::FileOpen);
   EXPECT_EQ(state.IconPath + std::to_string(state.SettingsChanged), "0");
-  EXPECT_TRUE(port.tray.empty());
-  ASSERT_EQ(port.boxes.size(), 1u); // the unusable file, by name
-  EXPECT_EQ(port.boxes[0].text + "|" + std::to_string(port.boxes[0].style),
-            std::string(kIconLoadFailedText) + "C:\\i\\no-icon.ico|" +
-                std::to_string(kMbOk | kMbIconExclamation));
+  EXPECT_EQ(port.count("notifyIcon"), 0);
+  EXPECT_EQ(port.of("messageBox"), // the unusable file, by name
+            (std::vector<Args>{{std::string(kIconLoadFailedText) + "C:\\i\\no-icon.ico", kAppTitle,
+                                text(kMbOk | kMbIconExclamation), "1"}}));
   choose(MenuCommand::FileOpen);
   state.SettingsChanged = kFalse;
   port.icons[kBlueFile] = kBlue + 2; // the same file again, loaded afresh: still a change
@@ -194,12 +189,11 @@ TEST_F(App, IconCommandsChangeOnlyOnAUsableChoiceAndReleaseOnlyLoadedIcons) {
   choose(MenuCommand::DefaultIcon);
   EXPECT_EQ(state.IconPath + std::to_string(state.SettingsChanged), "0-1");
   EXPECT_EQ(main.icon(), kRed); // the window keeps its icon until the next change
-  EXPECT_EQ(std::pair(port.tray.back().message, port.tray.back().record.hIcon),
-            std::pair(TrayMessage::Modify, FakePort::kBuiltin));
+  EXPECT_EQ(lastTray(port), tray(TrayMessage::Modify, FakePort::kBuiltin));
   state.SettingsChanged = kFalse;
   choose(MenuCommand::DefaultIcon); // already the choice: nothing to do
   EXPECT_EQ(state.SettingsChanged, kFalse);
-  EXPECT_EQ(port.tray.size(), 4u);
+  EXPECT_EQ(port.count("notifyIcon"), 4);
   {
     FrmMain window(port, state, mouse, about);
     port.picks = {kRedFile};
@@ -214,8 +208,8 @@ TEST_F(App, ARefusedIconIsStillDeletedOnceAtUnload) {
   main.Form_Load();
   main.unload();
   main.unload();
-  ASSERT_EQ(port.tray.size(), 2u);
-  EXPECT_EQ(port.tray[1].message, TrayMessage::Delete);
+  EXPECT_EQ(port.count("notifyIcon"), 2);
+  EXPECT_EQ(port.of("notifyIcon").back()[0], text(TrayMessage::Delete));
 }
 
 } // namespace
