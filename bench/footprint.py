@@ -15,10 +15,28 @@ OBJDUMP = {"i686": "i686-w64-mingw32-objdump", "x86_64": "x86_64-w64-mingw32-obj
 STRIP = {"i686": "i686-w64-mingw32-strip", "x86_64": "x86_64-w64-mingw32-strip"}
 
 
-def imported_dlls(arch, exe):
+def imports(arch, exe):
+    """{DLL name as the program spells it: names of the functions it imports from it}."""
     out = subprocess.run([OBJDUMP[arch], "-p", exe], capture_output=True, text=True,
                          check=True).stdout
-    return sorted(set(re.findall(r"DLL Name:\s*(\S+)", out)), key=str.lower)
+    found, dll = {}, None
+    for line in out.splitlines():
+        named = re.match(r"\s*DLL Name:\s*(\S+)", line)
+        function = re.match(r"\t[0-9a-f]+\t +[0-9]+ +([A-Za-z_]\w*)", line)
+        if named:
+            dll = named.group(1)
+            found.setdefault(dll, set())
+        elif function and dll:
+            found[dll].add(function.group(1))
+    return found
+
+
+def imported_dlls(arch, exe):
+    return sorted(imports(arch, exe), key=str.lower)
+
+
+def only_system_dlls(dlls):
+    return bool(dlls) and all(dll.lower() in SYSTEM_DLLS for dll in dlls)
 
 
 def stripped_size(arch, exe):
@@ -36,5 +54,5 @@ def measure(arch, exe):
         "exe": exe,
         "bytes": stripped_size(arch, exe),
         "dlls": dlls,
-        "only_system_dlls": all(dll.lower() in SYSTEM_DLLS for dll in dlls),
+        "only_system_dlls": only_system_dlls(dlls),
     }

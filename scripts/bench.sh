@@ -19,4 +19,4 @@ for arch in x86_64 i686; do
 done
 
 PYTHONDONTWRITEBYTECODE=1 python3 "$root/bench/tray_bench.py" "${programs[@]}" \
-  --probe "$root/build/x86_64/tests/tools/wexla_probe.exe" "$@"
+  --probe "$root/build/x86_64/tools/wineharness/wexla_probe.exe" "$@"

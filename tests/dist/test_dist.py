@@ -1,5 +1,5 @@
-"""The release files of one architecture: what the portable zip holds, the size budget of the
-program, and the installer run silently under Wine (install, start through
+"""The release files of one architecture: what the portable zip holds, the size and import
+budget of the program, and the installer run silently under Wine (install, start through
 the Start-menu shortcut, uninstall).
 
 Environment: WEXLA_DIST_DIR (scripts/package.sh --out), WEXLA_DIST_ARCH (i686 or x86_64),
@@ -10,6 +10,7 @@ import pathlib
 import unittest
 import zipfile
 
+import footprint
 import wineharness as wh
 from wineharness import wexla
 
@@ -52,9 +53,17 @@ class Packages(unittest.TestCase):
 
 
 class Budget(unittest.TestCase):
-    # Its imports are checked by imports_are_system_dlls in the same build.
-    def test_program_within_128_kib(self):
-        self.assertLessEqual(os.path.getsize(os.path.join(APP_DIR, "wexla98.exe")), SIZE_BUDGET)
+    def test_within_128_kib_importing_only_system_functions(self):
+        exe = os.path.join(APP_DIR, "wexla98.exe")
+        self.assertLessEqual(os.path.getsize(exe), SIZE_BUDGET)
+        imported = footprint.imports(ARCH, exe)
+        self.assertTrue(footprint.only_system_dlls(imported), sorted(imported))
+        # The 32-bit program loads on the oldest Windows MinGW-w64's runtime supports.
+        if ARCH == "i686":
+            allowed = pathlib.Path(__file__).with_name("windows2000_imports.txt").read_text()
+            self.assertEqual([], sorted({"%s %s" % (dll.upper(), f) for dll, functions
+                                         in imported.items() for f in functions}
+                                        - set(allowed.splitlines())))
 
 
 class Installer(unittest.TestCase):

@@ -16,21 +16,6 @@ ROOT = os.path.abspath(os.path.join(os.path.dirname(__file__), "..", ".."))
 SAVE_FAILED = "The settings could not be saved to "
 PLANTED = "comdlg32.dll"
 RUN_TIMEOUT = 300
-def leftovers(sid, prefix):
-    """PIDs of processes in a Linux session or of a Wine prefix: whatever a script started and
-    left behind (wineserver leaves the session when it detaches)."""
-    found = []
-    for entry in filter(str.isdigit, os.listdir("/proc")):
-        try:
-            with open("/proc/%s/stat" % entry) as stat:
-                in_session = int(stat.read().rsplit(")", 1)[1].split()[3]) == sid
-            with open("/proc/%s/environ" % entry, "rb") as environ:
-                in_prefix = ("WINEPREFIX=" + prefix).encode() in environ.read().split(b"\0")
-        except OSError:
-            continue  # ended meanwhile
-        if in_session or in_prefix:
-            found.append(int(entry))
-    return found
 
 
 class Surroundings(wexla.AppTest):
@@ -106,7 +91,7 @@ class Surroundings(wexla.AppTest):
                                       stdout=log, stderr=subprocess.STDOUT,
                                       stdin=subprocess.DEVNULL, start_new_session=True)
         # Whatever the script leaves behind is ended by PID, also when a step fails.
-        self.addCleanup(lambda: [wh.end_pid(pid) for pid in leftovers(script.pid, prefix)])
+        self.addCleanup(lambda: [wh.end_pid(pid) for pid in wh.host.leftovers(script.pid, prefix)])
         display = wh.wait_for(lambda: re.findall(r"virtual display (:\d+)",
                                                   pathlib.Path(log.name).read_text("latin-1")),
                               timeout=RUN_TIMEOUT, what="run.sh's display")[0]
@@ -118,7 +103,7 @@ class Surroundings(wexla.AppTest):
         shell.wait_menus("wexla98.exe")
         shell.menu_keys("wexla98.exe", *["Down"] * len(wexla.MENU_ROWS), "Return")
         self.assertEqual(0, script.wait(timeout=wh.host.DEFAULT_TIMEOUT))
-        wh.wait_for(lambda: not leftovers(script.pid, prefix), what="run.sh's processes to end")
+        wh.wait_for(lambda: not wh.host.leftovers(script.pid, prefix), what="run.sh's processes to end")
         self.assertFalse(os.path.exists("/tmp/.X%s-lock" % display[1:]), "the display stayed")
 
 

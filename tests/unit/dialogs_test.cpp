@@ -76,6 +76,7 @@ TEST(GetKeyValue, ReadsTextAndNumbersUpToTheBufferAndClosesTheKeyOnEveryWayOut) 
                {"K", RegistryValue{kRegDword, std::string("\x00\x01\x00\x00", 4)}, kTrue, "256"},
                {"K", RegistryValue{kRegSz, fits}, kTrue, fits},
                {"K", RegistryValue{kRegSz, fits + 'a'}, kFalse, ""},
+               {"K", RegistryValue{kRegSz, "x", kValueBufferSize + 1}, kFalse, ""},
                {"K", RegistryValue{3, "\x01\x02"}, kTrue, "before"}, // not converted, but read
                {"K", std::nullopt, kFalse, ""},
                {"No such key", std::nullopt, kFalse, ""},

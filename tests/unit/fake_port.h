@@ -24,12 +24,16 @@ struct Call {
 struct RegistryValue {
   std::uint32_t type;
   std::string data;
+  std::uint32_t claimedSize = 0; // a registry that lies: this size, reported with success
 };
 struct SimulatedCrash : std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 template <typename T> std::string text(T value) {
   return std::to_string(static_cast<std::uintmax_t>(value));
+}
+inline std::string text(const std::string& value) {
+  return value;
 }
 
 class FakePort : public Port {
@@ -169,10 +173,11 @@ public:
     if (fails("regQueryValue", {name}) || it == values.end()) {
       return failing.count("regQueryValue") ? kDenied : kNotFound;
     }
-    type = it->second.type;
-    const bool fits = it->second.data.size() <= size;
-    size = static_cast<std::uint32_t>(it->second.data.size());
-    return fits ? (std::memcpy(data, it->second.data.data(), size), 0) : kMoreData;
+    const auto& [storedType, bytes, claimedSize] = it->second;
+    type = storedType;
+    const bool fits = bytes.size() <= size;
+    size = claimedSize != 0 ? claimedSize : static_cast<std::uint32_t>(bytes.size());
+    return fits ? (std::memcpy(data, bytes.data(), bytes.size()), 0) : kMoreData;
   }
   // Closing the "no key" of a failed open is harmless; any other stray handle is not.
   void regCloseKey(RegistryKey key) override {
@@ -189,17 +194,13 @@ public:
   void destroyIcon(IconHandle icon) override { destroyed.insert(pass("destroyIcon", icon)); }
 
   int messageBox(const std::string& message, const std::string& caption, unsigned style) override {
-    const bool shown = !fails("messageBox", {message, caption, text(style)});
-    return std::stoi(answer(shown, answers, kIdOk, asText));
+    return modal(!fails("messageBox", {message, caption, text(style)}), answers, kIdOk);
   }
   MenuCommand showPopupMenu() override {
-    const bool shown = !fails("showPopupMenu");
-    return static_cast<MenuCommand>(
-        std::stoi(answer(shown, menuChoices, MenuCommand::None, asText)));
+    return modal(!fails("showPopupMenu"), menuChoices, MenuCommand::None);
   }
   std::string openIconFileDialog(const std::string& filter, const std::string& folder) override {
-    const bool shown = !fails("openIconFileDialog", {filter, folder});
-    return answer(shown, picks, std::string(), [](std::string s) { return s; });
+    return modal(!fails("openIconFileDialog", {filter, folder}), picks, std::string());
   }
 
 private:
@@ -211,25 +212,25 @@ private:
     }
     return failing.count(name) != 0;
   }
-  static constexpr auto asText = [](auto value) { return text(value); };
   template <typename T> T pass(const std::string& name, T value) {
     fails(name);
     return value;
   }
   // The answer is logged with the call; calls made while it is open come after it. A failed
   // call answers 0, as if dismissed.
-  template <typename T, typename F>
-  std::string answer(bool shown, std::deque<T>& queue, T fallback, F asText) {
+  template <typename T> T modal(bool shown, std::deque<T>& queue, T answer) {
     const std::size_t index = log.size() - 1;
     if (shown && whileModal) {
       whileModal();
     }
-    if (shown && !queue.empty()) {
-      fallback = queue.front();
+    if (!shown) {
+      answer = T{};
+    } else if (!queue.empty()) {
+      answer = queue.front();
       queue.pop_front();
     }
-    log[index].args.push_back(shown ? asText(fallback) : asText(T{}));
-    return log[index].args.back();
+    log[index].args.push_back(text(answer));
+    return answer;
   }
   // Names without a drive or a leading backslash are relative to the current directory.
   std::map<std::string, std::string>::iterator find(const std::string& name) {

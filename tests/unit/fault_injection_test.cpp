@@ -77,14 +77,6 @@ const std::vector<Command>& commands() {
       choosing("Save", MenuCommand::SaveSettings, changed),
       choosing("SaveWithoutChanges", MenuCommand::SaveSettings, start),
       {"SystemInfo", "", start, sysInfo},
-      {"SystemInfoFromToolsLocation", "",
-       [](Program& p) {
-         start(p);
-         p.port.registry = {{kToolsLocationKey, {{kToolsLocationValue, {kRegSz, "C:\\T"}}}}};
-         p.port.files["C:\\T\\MSINFO32.EXE"] = "MZ";
-         p.port.startable = {"C:\\T\\MSINFO32.EXE"};
-       },
-       sysInfo},
       choosing("QuitSaving", MenuCommand::Quit, answer(kIdYes)),
       choosing("QuitDiscarding", MenuCommand::Quit, answer(kIdNo)),
   };

@@ -67,6 +67,29 @@ def end_pid(pid):
         pass  # ended meanwhile
 
 
+def linux_processes():
+    """(PID, session id, environment entries, program) of every process still there."""
+    for entry in filter(str.isdigit, os.listdir("/proc")):
+        try:
+            with open("/proc/%s/stat" % entry) as stat:
+                sid = int(stat.read().rsplit(")", 1)[1].split()[3])
+            with open("/proc/%s/environ" % entry, "rb") as environ:
+                variables = environ.read().split(b"\0")
+            with open("/proc/%s/cmdline" % entry, "rb") as cmdline:
+                program = cmdline.read().split(b"\0")[0].decode("latin-1")
+        except (OSError, IndexError, ValueError):
+            continue  # ended meanwhile
+        yield int(entry), sid, variables, program
+
+
+def leftovers(sid, prefix):
+    """PIDs of processes in a Linux session or of a Wine prefix: whatever a script started and
+    left behind (wineserver leaves the session when it detaches)."""
+    wanted = ("WINEPREFIX=" + prefix).encode()
+    return [pid for pid, in_sid, variables, _ in linux_processes()
+            if in_sid == sid or wanted in variables]
+
+
 def run_to_end(argv, env, cwd=None, timeout=TOOL_TIMEOUT):
     """Runs a program to its end; returns (exit code, stdout bytes). Output goes through a file:
     a wineserver the program happens to start would hold a pipe open long after it ends."""

@@ -153,20 +153,10 @@ class Session(Shell):
     def prefix_programs(self):
         """Linux PIDs of the prefix's Windows programs outside the system folder, also those
         started by others (a shortcut, an uninstaller going on from a copy of itself)."""
-        found = []
         wanted = ("WINEPREFIX=%s" % self.prefix).encode()
-        for entry in filter(str.isdigit, os.listdir("/proc")):
-            try:
-                with open("/proc/%s/environ" % entry, "rb") as environ:
-                    if wanted not in environ.read().split(b"\0"):
-                        continue
-                with open("/proc/%s/cmdline" % entry, "rb") as cmdline:
-                    program = cmdline.read().split(b"\0")[0].decode("latin-1").lower()
-            except OSError:
-                continue  # ended meanwhile
-            if program[1:3] == ":\\" and not program.startswith("c:\\windows\\"):
-                found.append(int(entry))
-        return found
+        return [pid for pid, _, variables, program in host.linux_processes()
+                if wanted in variables and program[1:3] == ":\\"
+                and not program.lower().startswith("c:\\windows\\")]
 
     def wine(self, *args, check=True, loader=host.TOOLS_LOADER):
         """Runs a Windows command-line program to its end; returns (exit code, output text)."""
