@@ -5,7 +5,6 @@
 #include "help_file_decoder.h"
 #include "help_source_parser.h"
 #include "hlp_writer.h"
-#include "rendered_document.h"
 
 void fuzz_one(std::string_view input) {
   hlpgen::HelpDocument document;

@@ -1,6 +1,7 @@
 // Every user-visible command, run with each platform call failing in turn and with the program
 // stopped at each call it makes. Whatever goes wrong, the settings survive on disk or stay
 // marked as unsaved, the next start finds a whole file, and the user hears of what matters.
+// First, the save itself with each of its steps failing.
 #include "dialogs/about/sys_info.h"
 #include "platform/message_box_style.h"
 #include "state/app_title.h"
@@ -148,6 +149,39 @@ std::vector<std::string> brokenPromises(const Program& p, const Command& command
     }
   }
   return broken;
+}
+
+// Whichever step fails, the old file stays whole, no leftover remains, the change stays
+// marked and the user is told where; the next attempt then succeeds.
+TEST(SaveSettings, WritesAWholeFileIntoTheProgramsFolderOrKeepsTheOldOne) {
+  for (const std::string appDir : {"C:\\Apps\\Wexla", "E:\\"}) {
+    for (const std::string failing : {"", "setCurrentDirectory", "writeNewFile", "replaceFile"}) {
+      FakePort port;
+      port.appDir = appDir;
+      const std::string ini = FakePort::pathIn(appDir, "wexla.ini");
+      port.files[ini] = "\"old\",#FALSE#\r\n";
+      port.failing = {failing};
+      IconDeclare state{"C:\\i, j.ico", kTrue, kTrue, 0, "", {}};
+      const std::string trace = appDir + " " + failing, saved = "\"C:\\i, j.ico\",#TRUE#\r\n";
+      const bool ok = failing.empty();
+      const SaveOutcome outcome = saveSettings(port, port, state);
+      EXPECT_EQ(std::tuple(outcome, port.files.size(), port.files.at(ini), state.SettingsChanged),
+                std::tuple(ok ? SaveOutcome::Saved : SaveOutcome::Failed, 1u,
+                           ok ? saved : "\"old\",#FALSE#\r\n", ok ? kFalse : kTrue))
+          << trace;
+      port.failing.clear();
+      EXPECT_EQ(saveSettings(port, port, state),
+                ok ? SaveOutcome::NothingToSave : SaveOutcome::Saved)
+          << trace;
+      EXPECT_EQ(port.files.at(ini) + port.currentDir, saved + appDir) << trace;
+      const Args told = failing.empty() ? Args{"No changes were made", kAppTitle,
+                                               text(kMbOk | kMbIconInformation), "1"}
+                                        : Args{"The settings could not be saved to " + ini + ".",
+                                               kAppTitle, text(kMbOk | kMbIconExclamation), "1"};
+      EXPECT_EQ(port.of("messageBox"), std::vector<Args>{told}) << trace;
+      EXPECT_EQ(state.Answer, 1);
+    }
+  }
 }
 
 class EveryCommand : public ::testing::TestWithParam<Command> {};

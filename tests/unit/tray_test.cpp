@@ -1,6 +1,7 @@
 #include "platform/message_box_style.h"
 #include "state/app_title.h"
 #include "tests/unit/app_fixture.h"
+#include "tray/settings_store.h"
 
 namespace wexla::test {
 namespace {
@@ -69,29 +70,49 @@ TEST_F(App, OneSessionFromStartToQuit) {
   EXPECT_EQ(port.count("unloadMainWindow"), 1);
 }
 
-TEST(Start, ShowsTheChosenIconOnlyWhenItIsAnExistingIconFile) {
-  // "" is no settings file; "0" names the default icon even with a file named 0 at hand.
+// Only wexla.ini of the current directory is read, whatever the case of its name; an unreadable
+// one is reported and left as it is, and the start values stay. The chosen icon is shown only
+// when it is an existing icon file; "0" names the default icon even with a file named 0 at hand.
+TEST(Start, ReadsTheSettingsFileAndShowsTheChosenIconOnlyWhenItIsAnExistingIconFile) {
   const IconHandle builtin = FakePort::kBuiltin;
-  const std::tuple<std::string, int, IconHandle> cases[] = {
-      {"", 0, builtin},
-      {"\"0\",#FALSE#", 0, builtin},
-      {"\"\",#FALSE#", 0, builtin},
-      {"\"C:\\Gone\\x.ico\",#FALSE#", 0, builtin},
-      {"\"C:\\Bad\\x.ico\",#FALSE#", 1, builtin},
-      {"\"C:\\Good\\x.ico\",#FALSE#", 1, kBlue},
-      {"\"C:\\Good\\x.ico\",#MAYBE#", 0, builtin},
-  };
-  for (const auto& [settings, loads, shown] : cases) {
+  const std::string work = "C:\\Work\\wexla.ini", good = "\"C:\\Good\\x.ico\",#TRUE#\r\n";
+  const struct {
+    std::string file, bytes, failing;
+    bool read, told;
+    int loads;
+    IconHandle shown;
+  } cases[] = {{"", "", "", false, false, 0, builtin},
+               {"C:\\Work\\WEXLA.INI", good, "", true, false, 1, kBlue},
+               {"C:\\Apps\\Wexla\\wexla.ini", good, "", false, false, 0, builtin},
+               {work + ".new", good, "", false, false, 0, builtin},
+               {work, good, "readFile", false, true, 0, builtin},
+               {work, good + std::string(4096, ' '), "", false, true, 0, builtin},
+               {work, "\"C:\\Good\\x.ico\",#MAYBE#", "", false, true, 0, builtin},
+               {work, "\"0\",#TRUE#", "", true, false, 0, builtin},
+               {work, "\"\",#TRUE#", "", true, false, 0, builtin},
+               {work, "\"C:\\Gone\\x.ico\",#TRUE#", "", true, false, 0, builtin},
+               {work, "\"C:\\Bad\\x.ico\",#TRUE#", "", true, false, 1, builtin}};
+  for (const auto& c : cases) {
     Program p;
     p.port.files = {{"C:\\Work\\0", "0"}, {"C:\\Bad\\x.ico", "?"}, {"C:\\Good\\x.ico", "icon"}};
+    p.port.files[c.file] = c.bytes;
+    const auto files = p.port.files;
     p.port.icons = {{"C:\\Good\\x.ico", kBlue}};
-    if (!settings.empty()) {
-      p.settingsFile(settings);
-    }
+    p.port.failing = {c.failing};
+    p.state = {"stale", kTrue, kTrue, 0, "", {}};
     p.main.Form_Load();
-    EXPECT_EQ(p.port.count("loadIconFile"), loads) << settings;
-    EXPECT_EQ(lastTray(p.port), tray(TrayMessage::Add, shown)) << settings;
-    EXPECT_EQ(p.main.icon(), shown);
+    const std::string trace = c.file + " " + c.bytes.substr(0, 20);
+    EXPECT_EQ(std::tuple(p.port.count("loadIconFile"), lastTray(p.port), p.main.icon(),
+                         p.state.DoubleClickOnly, p.state.SettingsChanged),
+              std::tuple(c.loads, tray(TrayMessage::Add, c.shown), c.shown, c.read ? kTrue : kFalse,
+                         kFalse))
+        << trace;
+    EXPECT_TRUE(c.read ? p.state.IniName == "WEXLA.INI" : p.state.IconPath.empty()) << trace;
+    EXPECT_EQ(p.port.of("messageBox"),
+              std::vector<Args>(c.told, {kUnreadableSettingsText, kAppTitle,
+                                         text(kMbOk | kMbIconExclamation), "1"}))
+        << trace;
+    EXPECT_TRUE(!c.told || (p.port.files == files && p.state.Answer == 1)) << trace;
   }
 }
 

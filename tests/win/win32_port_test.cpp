@@ -1,6 +1,6 @@
 // The Win32 side of the platform boundary against a real Windows (Wine): registry reads, the
-// ordinary-file search, file replacement, icon loading, the notification icon and program
-// start. Exit code 0 when every check passes.
+// ordinary-file search, file replacement, icon loading and the notification icon. Exit code 0
+// when every check passes.
 #include "dialogs/about/sys_info.h"
 #include "tests/win/win_check.h"
 #include "win32/win32_port.h"
@@ -15,9 +15,6 @@ namespace {
 using wexla::GetKeyValue;
 using wexla::kHkeyLocalMachine;
 constexpr const char* kTestKey = "SOFTWARE\\Wexla98Tests";
-constexpr const char* kChildLogVariable = "WEXLA_TEST_CHILD_LOG";
-constexpr DWORD kChildWaitMs = 10000;
-constexpr DWORD kPollMs = 50;
 
 wexla::ProgramWindows windows;
 wexla::Win32Port port(GetModuleHandleA(nullptr), windows);
@@ -121,34 +118,9 @@ void notificationIcon() {
   DestroyWindow(window);
 }
 
-// "C:\...\Program Files\child.exe" starts itself, quoted, and never "C:\...\Program.exe". Wine
-// 8 resolves and quotes an unquoted path itself; real Windows does not.
-void programStartIsQuoted(const std::string& dir) {
-  char self[MAX_PATH] = {};
-  GetModuleFileNameA(nullptr, self, MAX_PATH);
-  CreateDirectoryA((dir + "\\Program Files").c_str(), nullptr);
-  const std::string child = dir + "\\Program Files\\child.exe";
-  CopyFileA(self, child.c_str(), FALSE);
-  CopyFileA(self, (dir + "\\Program.exe").c_str(), FALSE);
-  const std::string log = dir + "\\started.log";
-  SetEnvironmentVariableA(kChildLogVariable, log.c_str());
-  CHECK(port.startProgram(child, SW_SHOWNORMAL));
-  for (DWORD waited = 0; readBytes(log).find('\n') == std::string::npos && waited < kChildWaitMs;
-       waited += kPollMs) {
-    Sleep(kPollMs);
-  }
-  CHECK(readBytes(log).rfind("\"" + child + "\"", 0) == 0);
-  SetEnvironmentVariableA(kChildLogVariable, nullptr);
-}
-
 } // namespace
 
 int main() {
-  char log[MAX_PATH] = {};
-  if (GetEnvironmentVariableA(kChildLogVariable, log, MAX_PATH) != 0) {
-    // Started by programStartIsQuoted: records its own command line and ends.
-    return port.writeNewFile(log, std::string(GetCommandLineA()) + "\r\n") ? 0 : 1;
-  }
   char temp[MAX_PATH] = {};
   GetTempPathA(MAX_PATH, temp);
   const std::string dir =
@@ -158,6 +130,5 @@ int main() {
   files(dir);
   icons(dir);
   notificationIcon();
-  programStartIsQuoted(dir);
   return wexla::wincheck::finish();
 }
