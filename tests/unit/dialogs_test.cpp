@@ -39,6 +39,7 @@ TEST_F(App, DialogsOpenOnceMouseChoicesTakeEffectAtOnceAndStayChangedUntilSaved)
   for (const MenuCommand command : {MenuCommand::About, MenuCommand::About, MenuCommand::Mouse}) {
     choose(command);
   }
+  EXPECT_EQ(port.visible, (std::set<FormId>{FormId::Mouse, FormId::About}));
   about.cmdSysInfo_Click();
   about.cmdOK_Click();
   EXPECT_EQ(std::tuple(port.count("loadForm"), port.loaded, port.started),
