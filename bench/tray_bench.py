@@ -47,7 +47,7 @@ def start_to_icon(session, maps, exe, cwd):
     """Seconds from the loader's start until Wine's tray window is mapped for the icon. The
     tray window must be unmapped first, or its next map would not be this program's doing."""
     session.clear_tray()
-    session.wait_tray_gone()
+    session.wait_tray_empty()
     started = time.time()
     program = session.start(exe, cwd=cwd)
     shown = maps.first_map_after(started, START_TIMEOUT)

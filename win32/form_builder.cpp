@@ -3,6 +3,7 @@
 #include "resources/form_layouts.h"
 
 #include <algorithm>
+#include <array>
 #include <climits>
 #include <memory>
 #include <string>
@@ -16,6 +17,8 @@ constexpr int kHundredthsPointsPerInch = 7200;
 constexpr const char* kPreferredFace = "MS Sans Serif";
 constexpr const char* kFallbackFace = "MS Shell Dlg";
 constexpr const char* kStateProperty = "Wexla98FormState";
+// Window class names are at most 256 characters.
+constexpr std::size_t kClassNameLength = 257;
 
 struct ScreenResolution {
   int dotsPerInchX;
@@ -104,8 +107,13 @@ struct FormState {
   std::vector<OwnedFont> fonts;
   std::vector<PaintedItem> painted;
   std::vector<TextColour> textColours;
+  // A message-only form's controls, message-only windows of their own until adopted.
+  std::vector<HWND> unadopted;
 
   ~FormState() {
+    for (HWND control : unadopted) {
+      DestroyWindow(control);
+    }
     for (const OwnedFont& owned : fonts) {
       DeleteObject(owned.font);
     }
@@ -282,7 +290,8 @@ RECT outerRect(const FormLayout& layout, DWORD style, DWORD exStyle) {
   return outer;
 }
 
-bool createControls(HWND form, const FormLayout& layout, HINSTANCE instance, FormState& state) {
+bool createControls(HWND form, HWND parent, const FormLayout& layout, HINSTANCE instance,
+                    FormState& state) {
   const std::span<const ControlLayout> controls = layout.controls;
   // Options sharing a container are one exclusive group: WS_GROUP opens it and the next
   // control closes it. Only its first option is a Tab stop; the radio buttons move the Tab
@@ -305,11 +314,14 @@ bool createControls(HWND form, const FormLayout& layout, HINSTANCE instance, For
     const POINT origin = clientOrigin(controls, index);
     HWND window =
         CreateWindowExA(0, kind.windowClass, control.caption, style, origin.x, origin.y,
-                        twipsToPixelsX(control.width), twipsToPixelsY(control.height), form,
+                        twipsToPixelsX(control.width), twipsToPixelsY(control.height), parent,
                         reinterpret_cast<HMENU>(static_cast<INT_PTR>(static_cast<int>(control.id))),
                         instance, nullptr);
     if (window == nullptr) {
       return false;
+    }
+    if (parent != form) {
+      state.unadopted.push_back(window);
     }
     if (control.kind != ControlKind::PictureBox) {
       HFONT font = state.font(fontKeyOf(control.font));
@@ -386,11 +398,47 @@ HWND createForm(const FormLayout& layout, HINSTANCE instance, HWND owner, HICON 
   if (smallIcon != nullptr) {
     SendMessageA(form, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon));
   }
-  if (!createControls(form, layout, instance, built)) {
+  // A message-only form's controls cannot be its children yet: Wine gives the thread an IME
+  // window, an X window, with the first child of a window that is not itself message-only.
+  HWND controlParent = ownerWindow == HWND_MESSAGE ? HWND_MESSAGE : form;
+  if (!createControls(form, controlParent, layout, instance, built)) {
     DestroyWindow(form);
     return nullptr;
   }
   return form;
+}
+
+HWND formControl(HWND form, const char* windowClass) {
+  if (HWND child = FindWindowExA(form, nullptr, windowClass, nullptr)) {
+    return child;
+  }
+  FormState* state = formState(form);
+  if (state == nullptr) {
+    return nullptr;
+  }
+  for (HWND control : state->unadopted) {
+    std::array<char, kClassNameLength> name{};
+    if (GetClassNameA(control, name.data(), static_cast<int>(name.size())) != 0 &&
+        lstrcmpiA(name.data(), windowClass) == 0) {
+      return control;
+    }
+  }
+  return nullptr;
+}
+
+bool adoptControls(HWND form) {
+  FormState* state = formState(form);
+  if (state == nullptr) {
+    return false;
+  }
+  while (!state->unadopted.empty()) {
+    // A window keeps its coordinates across SetParent, and they were made for this parent.
+    if (SetParent(state->unadopted.back(), form) == nullptr) {
+      return false;
+    }
+    state->unadopted.pop_back();
+  }
+  return true;
 }
 
 bool handleFormMessage(HWND form, UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {

@@ -22,8 +22,16 @@ int twipsToPixelsY(int twips);
 // taskbar button: an owned window gets none. The icons stay the caller's: the form uses
 // bigIcon for its painted image and the caption, and never destroys either icon.
 // Returns nullptr when the window or one of its controls cannot be created.
+// owner HWND_MESSAGE (for a form without a taskbar button) makes a message-only form, whose
+// controls are message-only windows of their own until adoptControls: Wine creates no X
+// window for any of them. SetParent can then make the form an ordinary top-level window.
 HWND createForm(const FormLayout& layout, HINSTANCE instance, HWND owner, HICON bigIcon,
                 HICON smallIcon, WNDPROC windowProc);
+
+// The form's control of windowClass, adopted or not; nullptr when there is none.
+HWND formControl(HWND form, const char* windowClass);
+// Makes a message-only form's controls its children; false when one could not be moved.
+bool adoptControls(HWND form);
 
 // The form's own share of message handling: painting its lines and image, the text colours of
 // its labels, and releasing its fonts on WM_NCDESTROY. Returns true when the message is fully

@@ -1,5 +1,7 @@
 #include "win32/program_windows.h"
 
+#include "win32/form_builder.h"
+
 #include <algorithm>
 
 namespace wexla {
@@ -7,6 +9,17 @@ namespace wexla {
 void ProgramWindows::attachMainWindow(HWND main, HWND hook) {
   main_ = main;
   hook_ = hook;
+  mainTopLevel_ = false;
+}
+
+bool ProgramWindows::makeMainWindowTopLevel() {
+  if (main_ != nullptr && !mainTopLevel_) {
+    // Only top-level windows get the shell's broadcast after a restart, the pop-up menu and the
+    // Open dialog need a top-level owner, and a message box should not come from a program
+    // whose window cannot be found. The window has no WS_CHILD style to clear.
+    mainTopLevel_ = adoptControls(main_) && SetParent(main_, nullptr) != nullptr;
+  }
+  return mainTopLevel_;
 }
 
 void ProgramWindows::windowDestroyed(HWND window) {

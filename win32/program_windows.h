@@ -13,6 +13,9 @@ namespace wexla {
 class ProgramWindows {
 public:
   void attachMainWindow(HWND main, HWND hook);
+  // The main window starts message-only and becomes an ordinary hidden top-level window here,
+  // at the latest before the program shows anything; true once it is one.
+  bool makeMainWindowTopLevel();
   HWND mainWindow() const { return main_; }
   HWND hookWindow() const { return hook_; }
   HWND form(FormId form) const { return forms_[formIndex(form)]; }
@@ -30,6 +33,7 @@ public:
 private:
   HWND main_ = nullptr;
   HWND hook_ = nullptr;
+  bool mainTopLevel_ = false;
   std::array<HWND, kFormCount> forms_{};
   std::array<ControlId, kFormCount> selectedOption_{};
 };

@@ -122,6 +122,9 @@ bool Win32Port::notifyIcon(TrayMessage message, const TrayIconRecord& record) {
 }
 
 int Win32Port::messageBox(const std::string& text, const std::string& caption, unsigned style) {
+  // A box during start-up comes before the tray icon, while the main window is message-only.
+  // A failure only costs the icon's return after a shell restart.
+  static_cast<void>(windows_.makeMainWindowTopLevel());
   // A tray program has no active window of its own: without this the box may open behind
   // the window the user is working in.
   return MessageBoxA(nullptr, text.c_str(), caption.c_str(), style | MB_SETFOREGROUND);

@@ -142,10 +142,11 @@ bool createMainWindow(Application& app, HINSTANCE instance) {
   if (RegisterClassExA(&hookClass) == 0) {
     return false;
   }
-  // No icons yet: Wine turns a new window's icons into X window properties at once, which
-  // would delay the tray icon by several milliseconds for a window nobody sees.
-  HWND main = createForm(kMainFormLayout, instance, nullptr, nullptr, nullptr, mainWindowProc);
-  HWND hook = main == nullptr ? nullptr : FindWindowExA(main, nullptr, kPictureBoxClass, nullptr);
+  // Message-only and without icons: an ordinary window would cost Wine an X window (tens of
+  // milliseconds) and X properties for its icons, all for a window nobody sees, before the
+  // tray icon appears. The window becomes an ordinary one once the icon is shown.
+  HWND main = createForm(kMainFormLayout, instance, HWND_MESSAGE, nullptr, nullptr, mainWindowProc);
+  HWND hook = main == nullptr ? nullptr : formControl(main, kPictureBoxClass);
   if (hook == nullptr) {
     return false;
   }
@@ -153,13 +154,15 @@ bool createMainWindow(Application& app, HINSTANCE instance) {
   return true;
 }
 
-void giveMainWindowIcons(Application& app) {
-  HWND main = app.windows.mainWindow();
-  if (main != nullptr) {
-    // The answers are the previous icons: none, so nothing to release.
-    SendMessageA(main, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(app.port.bigIcon()));
-    SendMessageA(main, WM_SETICON, ICON_SMALL, static_cast<LPARAM>(app.port.builtinIcon()));
+bool makeMainWindowTopLevel(Application& app) {
+  if (!app.windows.makeMainWindowTopLevel()) {
+    return false;
   }
+  HWND main = app.windows.mainWindow();
+  // The answers are the previous icons: none, so nothing to release.
+  SendMessageA(main, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(app.port.bigIcon()));
+  SendMessageA(main, WM_SETICON, ICON_SMALL, static_cast<LPARAM>(app.port.builtinIcon()));
+  return true;
 }
 
 } // namespace wexla

@@ -6,11 +6,12 @@ namespace wexla {
 
 struct Application;
 
-// Creates the hidden main window with its tray callback window, routing their messages and
-// those of the forms into app; false when that fails.
+// Creates the hidden main window, message-only for now, with its tray callback window,
+// routing their messages and those of the forms into app; false when that fails.
 bool createMainWindow(Application& app, HINSTANCE instance);
-// The main window's icons (the built-in icon), given once the tray icon is shown.
-void giveMainWindowIcons(Application& app);
+// Once the tray icon is shown: the main window becomes an ordinary hidden top-level window
+// with the built-in icon; false when it stays message-only.
+bool makeMainWindowTopLevel(Application& app);
 
 LRESULT CALLBACK mouseFormProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 LRESULT CALLBACK aboutFormProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);

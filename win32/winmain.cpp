@@ -38,7 +38,9 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE /*previous*/, LPSTR /*commandLi
     return 1;
   }
   app.main.Form_Load();
-  wexla::giveMainWindowIcons(app);
+  // Should this fail, the program still works from its icon; only a restarted shell would
+  // not get the icon back.
+  static_cast<void>(wexla::makeMainWindowTopLevel(app));
 
   MSG message{};
   while (GetMessageA(&message, nullptr, 0, 0) > 0) {
