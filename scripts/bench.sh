@@ -5,7 +5,7 @@
 # Usage: bench.sh [tray_bench.py options, e.g. --repetitions 15 --idle-seconds 60]
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
-"$root/scripts/build.sh" i686 x86_64
+"$root/scripts/build.sh" native i686 x86_64
 
 bench="$root/build/bench"
 mkdir -p "$bench"

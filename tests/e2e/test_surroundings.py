@@ -101,7 +101,7 @@ class Surroundings(wexla.AppTest):
         wh.wait_for(shell.tray_window, timeout=RUN_TIMEOUT, what="the tray window to show")
         shell.click_tray(button=wh.X_RIGHT)
         shell.wait_menus("wexla98.exe")
-        shell.menu_keys("wexla98.exe", *["Down"] * len(wexla.MENU_ROWS), "Return")
+        shell.menu_keys("wexla98.exe", *["Down"] * len(wexla.menu_rows()[0]), "Return")
         self.assertEqual(0, script.wait(timeout=wh.host.DEFAULT_TIMEOUT))
         wh.wait_for(lambda: not wh.host.leftovers(script.pid, prefix), what="run.sh's processes to end")
         self.assertFalse(os.path.exists("/tmp/.X%s-lock" % display[1:]), "the display stayed")

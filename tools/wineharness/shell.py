@@ -208,8 +208,8 @@ class Shell:
                 and (title is None or w["title"] == title)
                 and (visible is None or w["visible"] == visible)]
 
-    def wait_window(self, **criteria):
-        return wait_for(lambda: self.windows(**criteria), what="a window %r" % criteria)[0]
+    def wait_window(self, timeout=host.DEFAULT_TIMEOUT, **criteria):
+        return wait_for(lambda: self.windows(**criteria), timeout, "a window %r" % criteria)[0]
 
     def wait_no_window(self, **criteria):
         wait_for(lambda: not self.windows(**criteria), what="no window %r" % criteria)

@@ -1,6 +1,8 @@
 """Wexla 98 as a person meets it: a copy in a folder of its own, its tray icon, its pop-up menu,
 its windows and message boxes, and the mail hand-offs of its clicks."""
 
+import functools
+import json
 import os
 import shutil
 import tempfile
@@ -17,10 +19,23 @@ HELP_NAME = "wexla98.hlp"
 MOUSE_TITLE = "Mouse configuration"
 ABOUT_TITLE = "About Wexla 98"
 OPEN_TITLE = "Open"
-# The pop-up menu's rows, top to bottom, as the Down key reaches them (separators skipped).
-MENU_ROWS = ["Mouse configuration", "Icon", "Save settings", "Help", "About", "Quit"]
-ICON_SUBMENU = ["Change icon", "Restore default icon"]
+# Written from the program's menu layout by the native build (tools/menu_rows.cpp).
+MENU_ROWS_FILE = os.environ.get("WEXLA_MENU_ROWS") or os.path.join(
+    os.path.dirname(__file__), "..", "..", "build", "native", "menu_rows.json")
 TYPING_DELAY_MS = 10
+START_TIMEOUT = 60.0
+
+
+@functools.lru_cache(maxsize=None)
+def menu_rows():
+    """The pop-up menu's rows top to bottom as the Down key reaches them (separators skipped),
+    and the rows of its sub-menu."""
+    try:
+        with open(MENU_ROWS_FILE) as rows:
+            menu = json.load(rows)
+    except OSError as error:
+        raise HarnessError("no menu rows (scripts/build.sh native writes them): %s" % error)
+    return [row for row in menu["rows"] if row is not None], menu["submenu"]
 
 
 def exe():
@@ -60,7 +75,8 @@ class App:
         return self
 
     def wait_ready(self):
-        self.pid = self.session.wait_window(cls=MAIN_CLASS)["pid"]
+        # The window shows once the icon is added; a busy machine may keep Wine's tray waiting.
+        self.pid = self.session.wait_window(START_TIMEOUT, cls=MAIN_CLASS)["pid"]
         self.session.wait_tray()
         wait_for(lambda: self.session.probe("icon-exists"), what="the program's tray icon")
 
@@ -98,10 +114,11 @@ class App:
         """Chooses a menu command by keyboard, which also shows that the program took the
         foreground before it opened the menu."""
         self.open_menu()
-        keys = ["Down"] * (MENU_ROWS.index(item) + 1)
+        rows, submenu = menu_rows()
+        keys = ["Down"] * (rows.index(item) + 1)
         if subitem is not None:
             # Right opens the submenu with its first row selected.
-            keys += ["Right"] + ["Down"] * ICON_SUBMENU.index(subitem)
+            keys += ["Right"] + ["Down"] * submenu.index(subitem)
         self.session.menu_keys(self.exe_name, *keys, "Return")
         self.session.wait_menus_gone(self.exe_name)
         self.leave_tray()
@@ -109,10 +126,11 @@ class App:
     def click(self, item, subitem=None):
         """Chooses a menu command with the mouse."""
         menu = self.open_menu()
-        self.session.click_menu_row(menu, MENU_ROWS.index(item))
+        rows, sub_rows = menu_rows()
+        self.session.click_menu_row(menu, rows.index(item))
         if subitem is not None:
             submenu = [m for m in self.session.wait_menus(self.exe_name, count=2) if m != menu]
-            self.session.click_menu_row(submenu[0], ICON_SUBMENU.index(subitem))
+            self.session.click_menu_row(submenu[0], sub_rows.index(subitem))
         self.session.wait_menus_gone(self.exe_name)
         self.leave_tray()
 
