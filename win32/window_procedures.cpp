@@ -33,6 +33,15 @@ LRESULT CALLBACK hookWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
   return DefWindowProcA(window, message, wParam, lParam);
 }
 
+// How every form's window ends a message it did not answer itself: a destroyed window leaves
+// the program's bookkeeping, and the dialog manager does the rest.
+LRESULT formDefaultProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_DESTROY && g_app != nullptr) {
+    g_app->windows.windowDestroyed(window);
+  }
+  return DefDlgProcA(window, message, wParam, lParam);
+}
+
 LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   static const UINT taskbarCreated = RegisterWindowMessageA("TaskbarCreated");
   LRESULT result = 0;
@@ -53,14 +62,11 @@ LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         runSafely([] { g_app->main.unload(); });
       }
       return 0;
-    case WM_DESTROY:
-      g_app->windows.windowDestroyed(window);
-      break;
     default:
       break;
     }
   }
-  return DefDlgProcA(window, message, wParam, lParam);
+  return formDefaultProc(window, message, wParam, lParam);
 }
 
 bool isButtonClick(WPARAM wParam, ControlId control) {
@@ -112,14 +118,11 @@ LRESULT formWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam, 
     case WM_CLOSE:
       g_app->port.unloadForm(form);
       return 0;
-    case WM_DESTROY:
-      g_app->windows.windowDestroyed(window);
-      break;
     default:
       break;
     }
   }
-  return DefDlgProcA(window, message, wParam, lParam);
+  return formDefaultProc(window, message, wParam, lParam);
 }
 
 } // namespace
