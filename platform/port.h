@@ -1,53 +1,87 @@
 #pragma once
-// The narrow boundary between the program's logic and the platform, one interface per role.
-// The Win32 implementation talks to the real system; the fake one records calls so the logic
-// is testable natively. A unit takes only the roles it uses, so a stand-in for one of them
-// (a fuzzer's registry, say) implements nothing else.
-#include "platform/form_id.h"
-#include "platform/handles.h"
-#include "platform/menu_command.h"
-#include "platform/tray_icon_record.h"
+// What the program asks of the system, one small interface per role, each named by what the
+// program wants done rather than by the system call that does it. The Win32 implementation
+// talks to the real system; the unit tests' fake records what was asked. A unit takes only the
+// roles it uses.
+#include "platform/window_ids.h"
+#include "resources/popup_menu.h"
 
-#include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 
 namespace wexla {
 
-class ShellPort {
+// A picture that can serve as the notification icon. Whoever holds the pointer owns the
+// picture; the platform releases it when the pointer goes.
+class Icon {
 public:
-  virtual ~ShellPort() = default;
-  virtual WindowHandle desktopWindow() = 0;
-  virtual std::intptr_t shellExecute(WindowHandle owner, const std::string& operation,
-                                     const std::string& file, const std::string& parameters,
-                                     const std::string& directory, int showCommand) = 0;
-  virtual bool notifyIcon(TrayMessage message, const TrayIconRecord& record) = 0;
-  // Starts the program file with the quoted path as its command line.
-  virtual bool startProgram(const std::string& programPath, int showCommand) = 0;
+  Icon() = default;
+  Icon(const Icon&) = delete;
+  Icon& operator=(const Icon&) = delete;
+  virtual ~Icon() = default;
 };
 
-class WindowPort {
+class Pictures {
 public:
-  virtual ~WindowPort() = default;
-  virtual float twipsPerPixelX() = 0;
-  virtual WindowHandle hookWindow() = 0;
-  virtual void unloadMainWindow() = 0;
-  virtual bool formLoaded(FormId form) = 0;
-  virtual void loadForm(FormId form) = 0;
-  virtual void showForm(FormId form) = 0;
-  virtual void unloadForm(FormId form) = 0;
-  virtual void setOptionSelected(FormId form, ControlId option, bool selected) = 0;
+  virtual ~Pictures() = default;
+  // The program's own envelope; it lives as long as the platform.
+  virtual const Icon& builtinIcon() = 0;
+  // Nothing when the file is not a loadable icon.
+  virtual std::unique_ptr<Icon> loadIcon(const std::string& path) = 0;
 };
 
-class FilePort {
+// The one notification-area icon of the program, with its tip and its callback.
+class NotificationArea {
 public:
-  virtual ~FilePort() = default;
-  virtual std::string applicationDirectory() = 0;
-  virtual bool setCurrentDirectory(const std::string& directory) = 0;
-  // The name of an ordinary (not hidden, not system, not directory) file matching the
-  // pattern, or "" when there is none.
+  virtual ~NotificationArea() = default;
+  virtual bool addIcon(const Icon& icon) = 0;
+  virtual bool changeIcon(const Icon& icon) = 0;
+  virtual void removeIcon() = 0;
+};
+
+class Shell {
+public:
+  virtual ~Shell() = default;
+  // Asks the shell to open "mailto:": the default mail program opens a new message.
+  virtual void openMail() = 0;
+  // Opens a document of the current folder with its registered program; false when the shell
+  // reports that it could not.
+  virtual bool openDocument(const std::string& name) = 0;
+  // Starts the program file, normally and with the focus, without waiting for it.
+  virtual bool startProgram(const std::string& path) = 0;
+};
+
+enum class Answer { Yes, No, None };
+enum class Notice { Plain, Information, Warning };
+
+class Messages {
+public:
+  virtual ~Messages() = default;
+  // A yes/no question; None when the box could not be shown.
+  virtual Answer ask(const std::string& question) = 0;
+  virtual void tell(const std::string& text, Notice kind) = 0;
+};
+
+class Choices {
+public:
+  virtual ~Choices() = default;
+  // Shows the pop-up menu at the pointer; MenuCommand::None when it closed without a choice.
+  virtual MenuCommand choosePopupMenuCommand() = 0;
+  // The full path of the icon file the user picked, or "" when the user cancelled.
+  virtual std::string chooseIconFile(const std::string& initialFolder) = 0;
+};
+
+class Files {
+public:
+  virtual ~Files() = default;
+  virtual std::string programFolder() = 0;
+  // Makes the folder the current one, against which bare file names resolve.
+  virtual bool enterFolder(const std::string& folder) = 0;
+  // The name of an ordinary (not hidden, not system, not folder) file the pattern matches,
+  // or "" when there is none.
   virtual std::string findOrdinaryFile(const std::string& pattern) = 0;
-  // The file's bytes, or nothing when it cannot be read or exceeds maxBytes.
+  // The file's bytes; nothing when it cannot be read or holds more than maxBytes.
   virtual std::optional<std::string> readFile(const std::string& name, std::size_t maxBytes) = 0;
   // Creates (or truncates) the file, writes all bytes and flushes them to the disk.
   virtual bool writeNewFile(const std::string& name, const std::string& bytes) = 0;
@@ -56,43 +90,29 @@ public:
   virtual void deleteFile(const std::string& name) = 0;
 };
 
-// Results are the platform's error codes (0 = success).
-class RegistryPort {
+enum class RegistryRoot { LocalMachine };
+
+class Registry {
 public:
-  virtual ~RegistryPort() = default;
-  virtual long regOpenKey(RegistryKey root, const std::string& path, std::uint32_t access,
-                          RegistryKey& key) = 0;
-  virtual long regQueryValue(RegistryKey key, const std::string& valueName, std::uint32_t& type,
-                             unsigned char* data, std::uint32_t& size) = 0;
-  virtual void regCloseKey(RegistryKey key) = 0;
+  virtual ~Registry() = default;
+  // The value as text (see decodeRegistryValue); nothing when the key or the value cannot be
+  // read. A value of a type that has no text reads as "".
+  virtual std::optional<std::string> readRegistryText(RegistryRoot root, const std::string& key,
+                                                      const std::string& value) = 0;
 };
 
-class PicturePort {
+// The program's own windows besides the hidden main window.
+class Windows {
 public:
-  virtual ~PicturePort() = default;
-  virtual IconHandle builtinIcon() = 0;
-  // Loads an icon file at the tray's icon size; kNoIcon when it is not a loadable icon.
-  virtual IconHandle loadIconFile(const std::string& path) = 0;
-  virtual void destroyIcon(IconHandle icon) = 0;
+  virtual ~Windows() = default;
+  // Creates the window, hidden, unless it exists; true when it was created now.
+  virtual bool createWindow(WindowId window) = 0;
+  // Makes an existing window visible and brings it to the front.
+  virtual void showWindow(WindowId window) = 0;
+  virtual void closeWindow(WindowId window) = 0;
+  virtual void setOptionChecked(ControlId option, bool checked) = 0;
+  // The process ends once no window of the program is left.
+  virtual void closeMainWindow() = 0;
 };
-
-class DialogPort {
-public:
-  virtual ~DialogPort() = default;
-  virtual int messageBox(const std::string& text, const std::string& caption, unsigned style) = 0;
-  // Shows the pop-up menu at the pointer; returns the chosen command or MenuCommand::None.
-  virtual MenuCommand showPopupMenu() = 0;
-  // Returns the chosen full path, or "" when the user cancelled.
-  virtual std::string openIconFileDialog(const std::string& filter,
-                                         const std::string& initialDirectory) = 0;
-};
-
-// The whole platform, for the main window, which uses every role.
-class Port : public ShellPort,
-             public WindowPort,
-             public FilePort,
-             public RegistryPort,
-             public PicturePort,
-             public DialogPort {};
 
 } // namespace wexla

@@ -1,7 +1,7 @@
 #pragma once
 // Window designs as data: positions and sizes in twips, turned into real windows by the
 // Win32 form builder at the screen's own twips-per-pixel.
-#include "platform/form_id.h"
+#include "platform/window_ids.h"
 
 #include <cstdint>
 #include <span>
@@ -13,9 +13,10 @@ enum class ControlKind {
   Frame,        // group box
   OptionButton, // radio button; options sharing a container form one exclusive group
   Label,        // static text
-  Line,         // painted by the window: left/top is one end, left+width/top+height the other
-  Image,        // the built-in icon, painted at its natural size
-  PictureBox,   // a plain child window of the picture-box class (the tray callback window)
+  Rule,         // a horizontal one-pixel line in the window frame colour
+  Separator,    // a horizontal etched line: a shadow row over a highlight row
+  Icon,         // the built-in icon at its natural size
+  CallbackWindow, // a plain child window that receives the notification icon's callbacks
 };
 
 enum class BorderStyle { FixedSingle, FixedDialog };
@@ -30,7 +31,7 @@ struct FontSpec {
   int pointSizeHundredths = kDialogFontSize;
   int weight = kRegularWeight;
   bool underline = false;
-  std::uint32_t color = kDefaultColor; // 0x00BBGGRR, or the system colour
+  std::uint32_t color = kDefaultColor; // 0x00BBGGRR, or the system's text colour
 };
 
 inline constexpr int kNoContainer = -1;
@@ -39,7 +40,7 @@ inline constexpr int kNoTabStop = -1;
 struct ControlLayout {
   ControlKind kind;
   const char* name;
-  ControlId id{};               // none for controls the program never addresses
+  ControlId id = ControlId::None; // for the controls the program hears from or drives
   int container = kNoContainer; // index of the containing frame in the same layout
   int left = 0;
   int top = 0;
@@ -48,7 +49,6 @@ struct ControlLayout {
   const char* caption = "";
   int tabIndex = kNoTabStop;
   FontSpec font{};
-  int lineWidthPixels = 1;
   bool defaultButton = false;
   bool cancelButton = false;
   bool wordWrap = false;

@@ -9,36 +9,30 @@ namespace {
 
 constexpr std::uint32_t kBlack = 0x000000;
 constexpr std::uint32_t kBlue = 0xFF0000; // 0x00BBGGRR
-constexpr std::uint32_t kGray = 0x808080;
-constexpr std::uint32_t kWhite = 0xFFFFFF;
 constexpr int kTitleFontSize = 1350;
 constexpr int kBold = 700;
-constexpr int kSeparatorShadowWidth = 1;
-constexpr int kSeparatorHighlightWidth = 2;
 
 constexpr FontSpec kLinkFont{.underline = true, .color = kBlue};
 constexpr FontSpec kUnderlinedFont{.underline = true};
 constexpr FontSpec kTitleFont{
     .pointSizeHundredths = kTitleFontSize, .weight = kBold, .color = kBlack};
 constexpr FontSpec kBlackText{.color = kBlack};
-constexpr FontSpec kShadowLine{.color = kGray};
-constexpr FontSpec kHighlightLine{.color = kWhite};
 
 // The never-shown main window only needs its tray callback window.
 constexpr std::array kMainControls{
-    ControlLayout{.kind = ControlKind::PictureBox,
-                  .name = "picHook",
+    ControlLayout{.kind = ControlKind::CallbackWindow,
+                  .name = "trayCallbackWindow",
                   .left = 120,
                   .top = 120,
                   .width = 1215,
                   .height = 1095},
 };
 
-constexpr int kMouseFrame = 1; // index of Frame1 below
+constexpr int kClickModeFrame = 1; // index of clickModeFrame below
 constexpr std::array kMouseControls{
     ControlLayout{.kind = ControlKind::PushButton,
-                  .name = "Command1",
-                  .id = ControlId::MouseClose,
+                  .name = "closeButton",
+                  .id = ControlId::CloseButton,
                   .left = 960,
                   .top = 1800,
                   .width = 975,
@@ -46,15 +40,14 @@ constexpr std::array kMouseControls{
                   .caption = "Close",
                   .tabIndex = 1},
     ControlLayout{.kind = ControlKind::Frame,
-                  .name = "Frame1",
-                  .id = ControlId::MouseFrame,
+                  .name = "clickModeFrame",
                   .width = 2895,
                   .height = 1695,
                   .tabIndex = 0},
     ControlLayout{.kind = ControlKind::OptionButton,
-                  .name = "BothClick",
-                  .id = ControlId::MouseBothClick,
-                  .container = kMouseFrame,
+                  .name = "singleClickOption",
+                  .id = ControlId::SingleClickOption,
+                  .container = kClickModeFrame,
                   .left = 120,
                   .top = 1320,
                   .width = 2655,
@@ -62,25 +55,24 @@ constexpr std::array kMouseControls{
                   .caption = "Double and single click",
                   .tabIndex = 3},
     ControlLayout{.kind = ControlKind::OptionButton,
-                  .name = "DoubleClick",
-                  .id = ControlId::MouseDoubleClick,
-                  .container = kMouseFrame,
+                  .name = "doubleClickOption",
+                  .id = ControlId::DoubleClickOption,
+                  .container = kClickModeFrame,
                   .left = 120,
                   .top = 960,
                   .width = 2655,
                   .height = 255,
                   .caption = "Double click",
                   .tabIndex = 2},
-    ControlLayout{.kind = ControlKind::Line,
-                  .name = "Line1",
-                  .container = kMouseFrame,
+    ControlLayout{.kind = ControlKind::Rule,
+                  .name = "optionsRule",
+                  .container = kClickModeFrame,
                   .left = 120,
                   .top = 840,
                   .width = 2640},
     ControlLayout{.kind = ControlKind::Label,
-                  .name = "Label1",
-                  .id = ControlId::MouseLabel,
-                  .container = kMouseFrame,
+                  .name = "questionLabel",
+                  .container = kClickModeFrame,
                   .left = 120,
                   .top = 240,
                   .width = 2655,
@@ -92,8 +84,8 @@ constexpr std::array kMouseControls{
 
 constexpr std::array kAboutControls{
     ControlLayout{.kind = ControlKind::PushButton,
-                  .name = "cmdOK",
-                  .id = ControlId::AboutOK,
+                  .name = "okButton",
+                  .id = ControlId::OkButton,
                   .left = 120,
                   .top = 3000,
                   .width = 1260,
@@ -103,8 +95,8 @@ constexpr std::array kAboutControls{
                   .defaultButton = true,
                   .cancelButton = true},
     ControlLayout{.kind = ControlKind::PushButton,
-                  .name = "cmdSysInfo",
-                  .id = ControlId::AboutSysInfo,
+                  .name = "systemInfoButton",
+                  .id = ControlId::SystemInfoButton,
                   .left = 2760,
                   .top = 3000,
                   .width = 1245,
@@ -112,7 +104,7 @@ constexpr std::array kAboutControls{
                   .caption = "&System Info...",
                   .tabIndex = 1},
     ControlLayout{.kind = ControlKind::Label,
-                  .name = "Label6",
+                  .name = "versionLabel",
                   .left = 120,
                   .top = 600,
                   .width = 1335,
@@ -120,7 +112,7 @@ constexpr std::array kAboutControls{
                   .caption = "Version: " WEXLA_VERSION_TEXT,
                   .tabIndex = 9},
     ControlLayout{.kind = ControlKind::Label,
-                  .name = "Label5",
+                  .name = "homepageLabel",
                   .left = 1680,
                   .top = 2520,
                   .width = 2415,
@@ -129,7 +121,7 @@ constexpr std::array kAboutControls{
                   .tabIndex = 8,
                   .font = kLinkFont},
     ControlLayout{.kind = ControlKind::Label,
-                  .name = "Label4",
+                  .name = "emailLabel",
                   .left = 1680,
                   .top = 2160,
                   .width = 1575,
@@ -138,7 +130,7 @@ constexpr std::array kAboutControls{
                   .tabIndex = 7,
                   .font = kLinkFont},
     ControlLayout{.kind = ControlKind::Label,
-                  .name = "Label2",
+                  .name = "emailHeading",
                   .left = 1080,
                   .top = 2160,
                   .width = 615,
@@ -146,7 +138,7 @@ constexpr std::array kAboutControls{
                   .caption = "E-Mail:",
                   .tabIndex = 5},
     ControlLayout{.kind = ControlKind::Label,
-                  .name = "Label1",
+                  .name = "contactHeading",
                   .left = 120,
                   .top = 2160,
                   .width = 975,
@@ -154,28 +146,24 @@ constexpr std::array kAboutControls{
                   .caption = "Contact info:",
                   .tabIndex = 4,
                   .font = kUnderlinedFont},
-    ControlLayout{.kind = ControlKind::Line,
-                  .name = "Line1(2)",
+    ControlLayout{.kind = ControlKind::Separator,
+                  .name = "buttonsSeparator",
                   .left = 120,
                   .top = 2880,
-                  .width = 3840,
-                  .font = kShadowLine,
-                  .lineWidthPixels = kSeparatorShadowWidth},
-    ControlLayout{.kind = ControlKind::Image,
-                  .name = "Image1",
+                  .width = 3855},
+    ControlLayout{.kind = ControlKind::Icon,
+                  .name = "programIcon",
                   .left = 3360,
                   .top = 120,
                   .width = 480,
                   .height = 480},
-    ControlLayout{.kind = ControlKind::Line,
-                  .name = "Line1(1)",
+    ControlLayout{.kind = ControlKind::Separator,
+                  .name = "contactSeparator",
                   .left = 120,
                   .top = 2040,
-                  .width = 3840,
-                  .font = kShadowLine,
-                  .lineWidthPixels = kSeparatorShadowWidth},
+                  .width = 3855},
     ControlLayout{.kind = ControlKind::Label,
-                  .name = "lblTitle",
+                  .name = "titleLabel",
                   .left = 120,
                   .top = 120,
                   .width = 1485,
@@ -183,15 +171,8 @@ constexpr std::array kAboutControls{
                   .caption = "Wexla 98",
                   .tabIndex = 3,
                   .font = kTitleFont},
-    ControlLayout{.kind = ControlKind::Line,
-                  .name = "Line1(0)",
-                  .left = 120,
-                  .top = 2040,
-                  .width = 3855,
-                  .font = kHighlightLine,
-                  .lineWidthPixels = kSeparatorHighlightWidth},
     ControlLayout{.kind = ControlKind::Label,
-                  .name = "lblDisclaimer",
+                  .name = "disclaimerLabel",
                   .left = 120,
                   .top = 960,
                   .width = 3870,
@@ -199,15 +180,8 @@ constexpr std::array kAboutControls{
                   .tabIndex = 2,
                   .font = kBlackText,
                   .wordWrap = true},
-    ControlLayout{.kind = ControlKind::Line,
-                  .name = "Line1(3)",
-                  .left = 120,
-                  .top = 2880,
-                  .width = 3855,
-                  .font = kHighlightLine,
-                  .lineWidthPixels = kSeparatorHighlightWidth},
     ControlLayout{.kind = ControlKind::Label,
-                  .name = "Label3",
+                  .name = "homepageHeading",
                   .left = 720,
                   .top = 2520,
                   .width = 855,
@@ -216,27 +190,36 @@ constexpr std::array kAboutControls{
                   .tabIndex = 6},
 };
 
+constexpr FormLayout kMouseWindowLayout{.className = kMouseWindowClass,
+                                        .caption = "Mouse configuration",
+                                        .clientWidth = 2940,
+                                        .clientHeight = 2265,
+                                        .taskbarButton = true,
+                                        .controls = kMouseControls};
+constexpr FormLayout kAboutWindowLayout{.className = kAboutWindowClass,
+                                        .caption = "About Wexla 98",
+                                        .clientWidth = 4095,
+                                        .clientHeight = 3435,
+                                        .placement = Placement::AtDesignPosition,
+                                        .left = 2340,
+                                        .top = 1935,
+                                        .border = BorderStyle::FixedDialog,
+                                        .controls = kAboutControls};
+
+// In the order of WindowId.
+constexpr std::array kDialogLayouts{&kMouseWindowLayout, &kAboutWindowLayout};
+static_assert(kDialogLayouts.size() == kWindowCount, "one layout per secondary window");
+
 } // namespace
 
-constexpr FormLayout kMainFormLayout{.className = kMainWindowClass,
-                                     .caption = "Wexla 98",
-                                     .clientWidth = 2100,
-                                     .clientHeight = 1260,
-                                     .controls = kMainControls};
-constexpr FormLayout kMouseFormLayout{.className = kMouseWindowClass,
-                                      .caption = "Mouse configuration",
-                                      .clientWidth = 2940,
-                                      .clientHeight = 2265,
-                                      .taskbarButton = true,
-                                      .controls = kMouseControls};
-constexpr FormLayout kAboutFormLayout{.className = kAboutWindowClass,
-                                      .caption = "About Wexla 98",
-                                      .clientWidth = 4095,
-                                      .clientHeight = 3435,
-                                      .placement = Placement::AtDesignPosition,
-                                      .left = 2340,
-                                      .top = 1935,
-                                      .border = BorderStyle::FixedDialog,
-                                      .controls = kAboutControls};
+const FormLayout kMainWindowLayout{.className = kMainWindowClass,
+                                   .caption = "Wexla 98",
+                                   .clientWidth = 2100,
+                                   .clientHeight = 1260,
+                                   .controls = kMainControls};
+
+const FormLayout& dialogLayout(WindowId window) {
+  return *kDialogLayouts[windowIndex(window)];
+}
 
 } // namespace wexla

@@ -56,12 +56,12 @@ bool equalsIgnoringCase(std::string_view a, std::string_view b) {
 
 // Besides the two literals the writer produces, whole numbers are read as Booleans the way the
 // original file notation allows: zero is False, anything else True.
-std::optional<VbBoolean> parseBoolean(std::string_view token) {
+std::optional<bool> parseBoolean(std::string_view token) {
   if (equalsIgnoringCase(token, kTrueLiteral)) {
-    return kTrue;
+    return true;
   }
   if (equalsIgnoringCase(token, kFalseLiteral)) {
-    return kFalse;
+    return false;
   }
   std::string_view digits = token;
   if (!digits.empty() && (digits.front() == '-' || digits.front() == '+')) {
@@ -72,23 +72,21 @@ std::optional<VbBoolean> parseBoolean(std::string_view token) {
     return std::nullopt;
   }
   const bool zero = std::all_of(digits.begin(), digits.end(), [](char c) { return c == '0'; });
-  return zero ? kFalse : kTrue;
+  return !zero;
 }
 
 } // namespace
 
-std::string formatSettingsLine(const std::string& iconPath, VbBoolean doubleClickOnly) {
-  std::string line;
-  line.reserve(iconPath.size() + kFalseLiteral.size() + kLineEnd.size() + 3);
-  line += '"';
-  line += iconPath;
+std::string formatSettingsLine(const Settings& settings) {
+  std::string line = "\"";
+  line += settings.iconPath;
   line += "\",";
-  line += doubleClickOnly == kFalse ? kFalseLiteral : kTrueLiteral;
+  line += settings.doubleClickOnly ? kTrueLiteral : kFalseLiteral;
   line += kLineEnd;
   return line;
 }
 
-std::optional<StoredSettings> parseSettingsFile(std::string_view bytes) {
+std::optional<Settings> parseSettingsFile(std::string_view bytes) {
   if (bytes.size() > kMaxSettingsFileBytes || bytes.find('\0') != std::string_view::npos) {
     return std::nullopt;
   }
@@ -108,12 +106,12 @@ std::optional<StoredSettings> parseSettingsFile(std::string_view bytes) {
   cursor.skipBlanks();
   const std::string_view token =
       cursor.takeUntil([](char c) { return isBlank(c) || isLineBreak(c) || c == ','; });
-  const std::optional<VbBoolean> doubleClickOnly = parseBoolean(token);
+  const std::optional<bool> doubleClickOnly = parseBoolean(token);
   cursor.skipBlanks();
   if (!doubleClickOnly || !cursor.atLineEnd()) {
     return std::nullopt;
   }
-  return StoredSettings{std::string(path), *doubleClickOnly};
+  return Settings{std::string(path), *doubleClickOnly};
 }
 
 } // namespace wexla

@@ -1,6 +1,6 @@
 #pragma once
 // The one-line settings notation: a double-quoted icon path, a comma, a Boolean literal, CR LF.
-#include "platform/vb_boolean.h"
+#include "tray/settings.h"
 
 #include <cstddef>
 #include <optional>
@@ -15,14 +15,9 @@ inline constexpr std::size_t kMaxSettingsFileBytes = 4096;
 // The ANSI file functions cannot take longer paths.
 inline constexpr std::size_t kMaxIconPathLength = 259;
 
-struct StoredSettings {
-  std::string iconPath;
-  VbBoolean doubleClickOnly = kFalse;
-};
-
-std::string formatSettingsLine(const std::string& iconPath, VbBoolean doubleClickOnly);
+std::string formatSettingsLine(const Settings& settings);
 
 // Nothing when the bytes are not in the notation (the caller keeps its start values).
-std::optional<StoredSettings> parseSettingsFile(std::string_view bytes);
+std::optional<Settings> parseSettingsFile(std::string_view bytes);
 
 } // namespace wexla

@@ -1,12 +1,9 @@
 #include "tray/settings_store.h"
 
-#include "platform/message_box_style.h"
-#include "state/app_title.h"
 #include "tray/settings_file.h"
 
 #include <algorithm>
 #include <cctype>
-#include <optional>
 
 namespace wexla {
 namespace {
@@ -17,61 +14,52 @@ std::string upperCased(std::string text) {
   return text;
 }
 
-void reportSaveFailure(DialogPort& dialogs, IconDeclare& state, const std::string& directory) {
+void reportSaveFailure(Messages& messages, const std::string& folder) {
   std::string text = kSaveFailedText;
-  text += directory;
-  if (!directory.empty() && directory.back() != '\\') {
+  text += folder;
+  if (!folder.empty() && folder.back() != '\\') {
     text += '\\';
   }
   text += kSettingsFileName;
   text += '.';
-  state.Answer =
-      static_cast<std::int16_t>(dialogs.messageBox(text, kAppTitle, kMbOk | kMbIconExclamation));
+  messages.tell(text, Notice::Warning);
 }
 
 } // namespace
 
-LoadOutcome loadSettings(FilePort& files, DialogPort& dialogs, IconDeclare& state) {
-  state.IconPath.clear();
-  state.SettingsChanged = kFalse;
-  state.DoubleClickOnly = kFalse;
-  state.IniName = upperCased(files.findOrdinaryFile(kSettingsFileName));
-  if (state.IniName != upperCased(kSettingsFileName)) {
-    return LoadOutcome::NotFound;
+LoadedSettings loadSettings(Files& files, Messages& messages) {
+  // The search also matches a file whose short 8.3 name is wexla.ini: only the real name counts.
+  const std::string found = upperCased(files.findOrdinaryFile(kSettingsFileName));
+  if (found != upperCased(kSettingsFileName)) {
+    return {};
   }
   const std::optional<std::string> bytes = files.readFile(kSettingsFileName, kMaxSettingsFileBytes);
-  const std::optional<StoredSettings> stored =
-      bytes ? parseSettingsFile(*bytes) : std::optional<StoredSettings>{};
+  const std::optional<Settings> stored = bytes ? parseSettingsFile(*bytes) : std::nullopt;
   if (!stored) {
-    state.Answer = static_cast<std::int16_t>(
-        dialogs.messageBox(kUnreadableSettingsText, kAppTitle, kMbOk | kMbIconExclamation));
-    return LoadOutcome::Unreadable;
+    messages.tell(kUnreadableSettingsText, Notice::Warning);
+    return {LoadOutcome::Unreadable, {}};
   }
-  state.IconPath = stored->iconPath;
-  state.DoubleClickOnly = stored->doubleClickOnly;
-  return LoadOutcome::Read;
+  return {LoadOutcome::Read, *stored};
 }
 
-SaveOutcome saveSettings(FilePort& files, DialogPort& dialogs, IconDeclare& state) {
-  if (state.SettingsChanged == kFalse) {
-    state.Answer = static_cast<std::int16_t>(
-        dialogs.messageBox(kNoChangesText, kAppTitle, kMbOk | kMbIconInformation));
+SaveOutcome saveSettings(Files& files, Messages& messages, EditedSettings& settings) {
+  if (!settings.unsaved) {
+    messages.tell(kNoChangesText, Notice::Information);
     return SaveOutcome::NothingToSave;
   }
-  const std::string directory = files.applicationDirectory();
-  // The bare file names below resolve in the application directory only after this succeeds.
-  if (!files.setCurrentDirectory(directory)) {
-    reportSaveFailure(dialogs, state, directory);
+  const std::string folder = files.programFolder();
+  // The bare file names below resolve in the program's folder only after this succeeds.
+  if (!files.enterFolder(folder)) {
+    reportSaveFailure(messages, folder);
     return SaveOutcome::Failed;
   }
-  const std::string line = formatSettingsLine(state.IconPath, state.DoubleClickOnly);
-  if (!files.writeNewFile(kSettingsTempName, line) ||
+  if (!files.writeNewFile(kSettingsTempName, formatSettingsLine(settings.values)) ||
       !files.replaceFile(kSettingsTempName, kSettingsFileName)) {
     files.deleteFile(kSettingsTempName);
-    reportSaveFailure(dialogs, state, directory);
+    reportSaveFailure(messages, folder);
     return SaveOutcome::Failed;
   }
-  state.SettingsChanged = kFalse;
+  settings.unsaved = false;
   return SaveOutcome::Saved;
 }
 

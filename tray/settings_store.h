@@ -1,21 +1,26 @@
 #pragma once
 // Loading the settings at start-up and saving them on request.
 #include "platform/port.h"
-#include "state/icon_declare.h"
+#include "tray/settings.h"
 
 namespace wexla {
 
 enum class LoadOutcome { NotFound, Read, Unreadable };
 
-// Resets the settings to their start values, then reads wexla.ini from the current directory.
-// An unreadable file keeps the start values and is reported to the user; it is never touched.
-LoadOutcome loadSettings(FilePort& files, DialogPort& dialogs, IconDeclare& state);
+struct LoadedSettings {
+  LoadOutcome outcome = LoadOutcome::NotFound;
+  Settings values; // the start values unless the file was read
+};
+
+// Reads wexla.ini from the current folder. An unreadable file is reported to the user and
+// never touched; the start values stay.
+LoadedSettings loadSettings(Files& files, Messages& messages);
 
 enum class SaveOutcome { Saved, NothingToSave, Failed };
 
-// Writes the settings into the application directory when they changed; otherwise tells the
+// Writes the settings into the program's folder when they are unsaved; otherwise tells the
 // user there was nothing to save. The old file is replaced only by a complete new one.
-SaveOutcome saveSettings(FilePort& files, DialogPort& dialogs, IconDeclare& state);
+SaveOutcome saveSettings(Files& files, Messages& messages, EditedSettings& settings);
 
 inline constexpr const char* kNoChangesText = "No changes were made";
 inline constexpr const char* kUnreadableSettingsText =

@@ -1,0 +1,24 @@
+#pragma once
+// The modeless "Mouse configuration" window: chooses single- or double-click opening. A choice
+// takes effect at the next click on the icon and leaves the settings unsaved.
+#include "platform/dialog_logic.h"
+#include "platform/port.h"
+#include "tray/settings.h"
+
+namespace wexla {
+
+class MouseDialog final : public DialogLogic {
+public:
+  MouseDialog(Windows& windows, EditedSettings& settings) : windows_(windows), settings_(settings) {}
+
+  void open() override;
+  void onClick(ControlId control) override;
+
+private:
+  void chooseDoubleClickOnly(bool doubleClickOnly);
+
+  Windows& windows_;
+  EditedSettings& settings_;
+};
+
+} // namespace wexla

@@ -1,0 +1,39 @@
+#pragma once
+// The notification icon's pop-up menu as data. Level 1 items belong to the menu; level 2 items
+// to the sub-menu opened by the level 1 item without a command that precedes them.
+#include <array>
+
+namespace wexla {
+
+enum class MenuCommand : int {
+  None = 0, // the menu closed without a choice
+  MouseConfiguration = 100,
+  ChangeIcon,
+  RestoreDefaultIcon,
+  SaveSettings,
+  Help,
+  About,
+  Quit,
+};
+
+struct MenuItem {
+  const char* caption; // nullptr for a separator
+  int level = 1;
+  MenuCommand command = MenuCommand::None; // none for separators and sub-menu openers
+};
+
+inline constexpr std::array kPopupMenu{
+    MenuItem{.caption = "Mouse configuration", .command = MenuCommand::MouseConfiguration},
+    MenuItem{.caption = nullptr},
+    MenuItem{.caption = "Icon"},
+    MenuItem{.caption = "Change icon", .level = 2, .command = MenuCommand::ChangeIcon},
+    MenuItem{.caption = "Restore default icon", .level = 2, .command = MenuCommand::RestoreDefaultIcon},
+    MenuItem{.caption = nullptr},
+    MenuItem{.caption = "Save settings", .command = MenuCommand::SaveSettings},
+    MenuItem{.caption = "Help", .command = MenuCommand::Help},
+    MenuItem{.caption = "About", .command = MenuCommand::About},
+    MenuItem{.caption = nullptr},
+    MenuItem{.caption = "Quit", .command = MenuCommand::Quit},
+};
+
+} // namespace wexla
