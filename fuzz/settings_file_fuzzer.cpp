@@ -5,18 +5,16 @@
 #include "tray/settings_file.h"
 
 void fuzz_one(std::string_view input) {
-  const std::optional<wexla::StoredSettings> read = wexla::parseSettingsFile(input);
+  const std::optional<wexla::Settings> read = wexla::parseSettingsFile(input);
   if (!read) {
     return;
   }
   // Characters the quoted notation cannot carry inside a path.
   require(read->iconPath.size() <= wexla::kMaxIconPathLength &&
           read->iconPath.find_first_of(std::string_view("\"\r\n\0", 4)) == std::string::npos);
-  require(read->doubleClickOnly == wexla::kTrue || read->doubleClickOnly == wexla::kFalse);
-  const std::string line = wexla::formatSettingsLine(read->iconPath, read->doubleClickOnly);
-  const std::optional<wexla::StoredSettings> again = wexla::parseSettingsFile(line);
-  require(again && again->iconPath == read->iconPath &&
-          again->doubleClickOnly == read->doubleClickOnly);
+  const std::string line = wexla::formatSettingsLine(*read);
+  const std::optional<wexla::Settings> again = wexla::parseSettingsFile(line);
+  require(again && *again == *read);
   // A saved file is saved again byte for byte, so repeated saves never drift.
-  require(wexla::formatSettingsLine(again->iconPath, again->doubleClickOnly) == line);
+  require(wexla::formatSettingsLine(*again) == line);
 }

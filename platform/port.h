@@ -4,7 +4,7 @@
 // talks to the real system; the unit tests' fake records what was asked. A unit takes only the
 // roles it uses.
 #include "platform/window_ids.h"
-#include "resources/popup_menu.h"
+#include "platform/menu_command.h"
 
 #include <memory>
 #include <optional>

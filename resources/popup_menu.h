@@ -1,20 +1,11 @@
 #pragma once
 // The notification icon's pop-up menu as data. Level 1 items belong to the menu; level 2 items
 // to the sub-menu opened by the level 1 item without a command that precedes them.
+#include "platform/menu_command.h"
+
 #include <array>
 
 namespace wexla {
-
-enum class MenuCommand : int {
-  None = 0, // the menu closed without a choice
-  MouseConfiguration = 100,
-  ChangeIcon,
-  RestoreDefaultIcon,
-  SaveSettings,
-  Help,
-  About,
-  Quit,
-};
 
 struct MenuItem {
   const char* caption; // nullptr for a separator

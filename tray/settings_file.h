@@ -1,6 +1,6 @@
 #pragma once
 // The one-line settings notation: a double-quoted icon path, a comma, a Boolean literal, CR LF.
-#include "tray/settings.h"
+#include "state/settings.h"
 
 #include <cstddef>
 #include <optional>

@@ -1,7 +1,7 @@
 #pragma once
 // Loading the settings at start-up and saving them on request.
 #include "platform/port.h"
-#include "tray/settings.h"
+#include "state/settings.h"
 
 namespace wexla {
 

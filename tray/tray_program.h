@@ -3,7 +3,7 @@
 // commands and shutdown. The main window that receives the shell's callbacks shows nothing.
 #include "platform/dialog_logic.h"
 #include "platform/port.h"
-#include "tray/settings.h"
+#include "state/settings.h"
 
 #include <memory>
 

@@ -3,7 +3,7 @@
 // takes effect at the next click on the icon and leaves the settings unsaved.
 #include "platform/dialog_logic.h"
 #include "platform/port.h"
-#include "tray/settings.h"
+#include "state/settings.h"
 
 namespace wexla {
 

@@ -2,10 +2,8 @@
 // stopped at each call it makes. Whatever goes wrong, the settings survive on disk or stay
 // marked as unsaved, the next start finds a whole file, and the user hears of what matters.
 // First, the save itself with each of its steps failing.
-#include "dialogs/about/sys_info.h"
-#include "platform/message_box_style.h"
-#include "state/app_title.h"
-#include "tests/unit/app_fixture.h"
+#include "dialogs/about/system_info.h"
+#include "tests/unit/program_fixture.h"
 #include "tray/settings_file.h"
 #include "tray/settings_store.h"
 
@@ -22,17 +20,17 @@ const std::string kMsInfo = "C:\\Program Files\\MSInfo\\msinfo32.exe";
 
 // Started from its own folder, as the installer's shortcut starts it.
 void setUp(Program& p, const std::string& settings) {
-  p.port.currentDir = p.port.appDir;
-  p.port.files = {{kOld, "icon"}, {kNew, "icon"}, {"C:\\Icons\\broken.ico", "?"}};
+  p.platform.currentDir = p.platform.programDir;
+  p.platform.files = {{kOld, "icon"}, {kNew, "icon"}, {"C:\\Icons\\broken.ico", "?"}};
   if (!settings.empty()) {
-    p.port.files[kIni] = settings;
+    p.platform.files[kIni] = settings;
   }
-  p.port.icons = {{kOld, 0x71}, {kNew, 0x72}};
-  p.port.registry[kMsInfoKey][kMsInfoValue] = {kRegSz, kMsInfo};
-  p.port.startable = {kMsInfo};
+  p.platform.icons = {kOld, kNew};
+  p.platform.registry[std::string(kMsInfoKey) + "|" + kMsInfoValue] = kMsInfo;
+  p.platform.startable = {kMsInfo};
 }
 
-const auto start = [](Program& p) { p.main.Form_Load(); };
+const auto start = [](Program& p) { p.tray.start(); };
 
 struct Command {
   const char* name;
@@ -43,43 +41,43 @@ struct Command {
 };
 
 Command choosing(const char* name, MenuCommand command, std::function<void(Program&)> before,
-                 const std::string& settings = formatSettingsLine(kOld, kTrue)) {
+                 const std::string& settings = formatSettingsLine({kOld, true})) {
   return {name, settings, std::move(before), [command](Program& p) { p.choose(command); }};
 }
 
 const std::vector<Command>& commands() {
   const auto changed = [](Program& p) {
     start(p);
-    p.choose(MenuCommand::DefaultIcon);
+    p.choose(MenuCommand::RestoreDefaultIcon);
   };
   const auto pick = [](const std::string& file) {
     return [file](Program& p) {
       start(p);
-      p.port.picks = {file};
+      p.platform.picks = {file};
     };
   };
-  const auto answer = [changed](int button) {
+  const auto answer = [changed](Answer button) {
     return [changed, button](Program& p) {
       changed(p);
-      p.port.answers = {button};
+      p.platform.answers = {button};
     };
   };
   const auto sysInfo = [](Program& p) {
     p.choose(MenuCommand::About);
-    p.about.cmdSysInfo_Click();
+    p.about.onClick(ControlId::SystemInfoButton);
   };
   static const std::vector<Command> table{
-      {"StartWithSettings", formatSettingsLine(kOld, kTrue), nullptr, start, true},
+      {"StartWithSettings", formatSettingsLine({kOld, true}), nullptr, start, true},
       {"StartWithDamagedSettings", "\"C:\\Icons\\old", nullptr, start, true},
-      {"LeftClick", "", start, [](Program& p) { p.callback(kLeftUp); }},
-      choosing("ChangeIcon", MenuCommand::FileOpen, pick(kNew)),
-      choosing("ChangeIconToNoIcon", MenuCommand::FileOpen, pick("C:\\Icons\\broken.ico")),
-      choosing("RestoreDefaultIcon", MenuCommand::DefaultIcon, start),
+      {"LeftClick", "", start, [](Program& p) { p.tray.onTrayMessage(kLeftUp); }},
+      choosing("ChangeIcon", MenuCommand::ChangeIcon, pick(kNew)),
+      choosing("ChangeIconToNoIcon", MenuCommand::ChangeIcon, pick("C:\\Icons\\broken.ico")),
+      choosing("RestoreDefaultIcon", MenuCommand::RestoreDefaultIcon, start),
       choosing("Save", MenuCommand::SaveSettings, changed),
       choosing("SaveWithoutChanges", MenuCommand::SaveSettings, start),
       {"SystemInfo", "", start, sysInfo},
-      choosing("QuitSaving", MenuCommand::Quit, answer(kIdYes)),
-      choosing("QuitDiscarding", MenuCommand::Quit, answer(kIdNo)),
+      choosing("QuitSaving", MenuCommand::Quit, answer(Answer::Yes)),
+      choosing("QuitDiscarding", MenuCommand::Quit, answer(Answer::No)),
   };
   return table;
 }
@@ -90,20 +88,20 @@ void run(Program& p, const Command& command, const std::string& failing, const s
   if (command.before) {
     command.before(p);
   }
-  p.port.log.clear();
-  p.port.failing = {failing};
-  p.port.crashAt = crash;
+  p.platform.log.clear();
+  p.platform.failing = {failing};
+  p.platform.crashAt = crash;
   command.act(p);
 }
 
 std::optional<std::string> iniFile(const Program& p) {
-  const auto it = p.port.files.find(kIni);
-  return it == p.port.files.end() ? std::nullopt : std::optional(it->second);
+  const auto it = p.platform.files.find(kIni);
+  return it == p.platform.files.end() ? std::nullopt : std::optional(it->second);
 }
 
 bool diskIsOldOrWhole(const Program& p, const std::optional<std::string>& before) {
   const auto now = iniFile(p);
-  return now == before || now == formatSettingsLine(p.state.IconPath, p.state.DoubleClickOnly);
+  return now == before || now == formatSettingsLine(p.settings.values);
 }
 
 // Each promise is a condition that must hold and what it means when it does not.
@@ -111,37 +109,32 @@ std::vector<std::string> brokenPromises(const Program& p, const Command& command
                                         const std::optional<std::string>& before,
                                         const std::string& failing) {
   const auto file = iniFile(p);
-  const auto disk = file ? parseSettingsFile(*file) : StoredSettings{};
-  const bool diskIsMemory =
-      disk && disk->iconPath == p.state.IconPath &&
-      (disk->doubleClickOnly != kFalse) == (p.state.DoubleClickOnly != kFalse);
+  const auto disk = file ? parseSettingsFile(*file) : Settings{};
+  const bool diskIsMemory = disk == p.settings.values;
+  const FakePlatform& f = p.platform;
   // A failed search is, to the program, a missing file.
   const bool excused =
-      p.port.told(kUnreadableSettingsText) || (command.startsUp && failing == "findOrdinaryFile");
-  const auto boxes = p.port.of("messageBox"), menu = p.port.of("showPopupMenu");
-  const auto answered = [&](int button) {
-    return std::count(boxes.begin(), boxes.end(),
-                      Args{kSaveQuestion, kAppTitle, text(kMbYesNo), text(button)}) > 0;
+      f.told(kUnreadableSettingsText) || (command.startsUp && failing == "findOrdinaryFile");
+  const auto replied = [&f](const std::string& reply) {
+    return std::count(f.replies.begin(), f.replies.end(), reply) > 0;
   };
-  const bool saveAsked = answered(kIdYes) || std::count(menu.begin(), menu.end(),
-                                                        Args{text(MenuCommand::SaveSettings)});
+  const bool saveAsked = replied("Yes") || replied(FakePlatform::replyText(MenuCommand::SaveSettings));
   bool iconDropped = false;
-  for (const Args& dialog : p.port.of("openIconFileDialog")) {
-    iconDropped |= !dialog[2].empty() && p.state.IconPath != dialog[2];
+  for (const std::string& reply : f.replies) {
+    iconDropped |= reply.ends_with(".ico") && p.settings.values.iconPath != reply;
   }
   const std::pair<bool, const char*> promises[] = {
-      {p.main.inTrayEvent() == kFalse, "the tray guard stays set"},
+      {!p.tray.handlingTrayMessage(), "the tray guard stays set"},
       {diskIsOldOrWhole(p, before), "wexla.ini is neither the old file nor a whole new one"},
-      {diskIsMemory || p.state.SettingsChanged != kFalse || excused,
-       "memory differs from wexla.ini but is not marked as changed"},
-      {!saveAsked || diskIsMemory || p.port.told(kSaveFailedText), "the save failed silently"},
-      {p.main.loaded() || command.startsUp || diskIsMemory || answered(kIdNo),
+      {diskIsMemory || p.settings.unsaved || excused,
+       "memory differs from wexla.ini but is not marked as unsaved"},
+      {!saveAsked || diskIsMemory || f.told(kSaveFailedText), "the save failed silently"},
+      {p.tray.running() || command.startsUp || diskIsMemory || replied("No"),
        "quit with unsaved settings although the user never answered No"},
-      {!iconDropped || p.port.told(kIconLoadFailedText), "the chosen icon was dropped silently"},
-      {p.port.count("regOpenKey") == 0 || !p.port.started.empty() ||
-           p.port.told(kSysInfoUnavailableText),
-       "System Information did not start and the user was not told"},
-      {p.port.openKeys.empty(), "a registry key was left open"}};
+      {!iconDropped || f.told(kIconLoadFailedText), "the chosen icon was dropped silently"},
+      {f.count("readRegistryText") == 0 || f.count("startProgram") > 0 ||
+           f.told(kSysInfoUnavailableText),
+       "System Information did not start and the user was not told"}};
   std::vector<std::string> broken;
   for (const auto& [kept, what] : promises) {
     if (!kept) {
@@ -154,32 +147,28 @@ std::vector<std::string> brokenPromises(const Program& p, const Command& command
 // Whichever step fails, the old file stays whole, no leftover remains, the change stays
 // marked and the user is told where; the next attempt then succeeds.
 TEST(SaveSettings, WritesAWholeFileIntoTheProgramsFolderOrKeepsTheOldOne) {
-  for (const std::string appDir : {"C:\\Apps\\Wexla", "E:\\"}) {
-    for (const std::string failing : {"", "setCurrentDirectory", "writeNewFile", "replaceFile"}) {
-      FakePort port;
-      port.appDir = appDir;
-      const std::string ini = FakePort::pathIn(appDir, "wexla.ini");
-      port.files[ini] = "\"old\",#FALSE#\r\n";
-      port.failing = {failing};
-      IconDeclare state{"C:\\i, j.ico", kTrue, kTrue, 0, "", {}};
-      const std::string trace = appDir + " " + failing, saved = "\"C:\\i, j.ico\",#TRUE#\r\n";
+  for (const std::string programDir : {"C:\\Apps\\Wexla", "E:\\"}) {
+    for (const std::string failing : {"", "enterFolder", "writeNewFile", "replaceFile"}) {
+      FakePlatform f;
+      f.programDir = programDir;
+      const std::string ini = FakePlatform::pathIn(programDir, "wexla.ini");
+      f.files[ini] = "\"old\",#FALSE#\r\n";
+      f.failing = {failing};
+      EditedSettings settings{{"C:\\i, j.ico", true}, true};
+      const std::string trace = programDir + " " + failing, saved = "\"C:\\i, j.ico\",#TRUE#\r\n";
       const bool ok = failing.empty();
-      const SaveOutcome outcome = saveSettings(port, port, state);
-      EXPECT_EQ(std::tuple(outcome, port.files.size(), port.files.at(ini), state.SettingsChanged),
+      const SaveOutcome outcome = saveSettings(f, f, settings);
+      EXPECT_EQ(std::tuple(outcome, f.files.size(), f.files.at(ini), settings.unsaved),
                 std::tuple(ok ? SaveOutcome::Saved : SaveOutcome::Failed, 1u,
-                           ok ? saved : "\"old\",#FALSE#\r\n", ok ? kFalse : kTrue))
+                           ok ? saved : "\"old\",#FALSE#\r\n", !ok))
           << trace;
-      port.failing.clear();
-      EXPECT_EQ(saveSettings(port, port, state),
-                ok ? SaveOutcome::NothingToSave : SaveOutcome::Saved)
+      f.failing.clear();
+      EXPECT_EQ(saveSettings(f, f, settings), ok ? SaveOutcome::NothingToSave : SaveOutcome::Saved)
           << trace;
-      EXPECT_EQ(port.files.at(ini) + port.currentDir, saved + appDir) << trace;
-      const Args told = failing.empty() ? Args{"No changes were made", kAppTitle,
-                                               text(kMbOk | kMbIconInformation), "1"}
-                                        : Args{"The settings could not be saved to " + ini + ".",
-                                               kAppTitle, text(kMbOk | kMbIconExclamation), "1"};
-      EXPECT_EQ(port.of("messageBox"), std::vector<Args>{told}) << trace;
-      EXPECT_EQ(state.Answer, 1);
+      EXPECT_EQ(f.files.at(ini) + f.currentDir, saved + programDir) << trace;
+      const std::string told = ok ? "tell No changes were made /1"
+                                  : "tell The settings could not be saved to " + ini + ". /2";
+      EXPECT_EQ(f.calls("tell"), std::vector<std::string>{told}) << trace;
     }
   }
 }
@@ -195,8 +184,8 @@ TEST_P(EveryCommand, KeepsItsPromisesWithEachCallFailingAndLeavesAWholeFileWhere
   Program healthy;
   run(healthy, command, "", "");
   std::set<std::string> calls;
-  for (const Call& call : healthy.port.log) {
-    calls.insert(call.name);
+  for (const std::string& call : healthy.platform.log) {
+    calls.insert(call.substr(0, call.find(' ')));
   }
   for (const std::string& call : calls) {
     Program p;
@@ -206,13 +195,13 @@ TEST_P(EveryCommand, KeepsItsPromisesWithEachCallFailingAndLeavesAWholeFileWhere
     }
     Program stopped;
     EXPECT_THROW(run(stopped, command, "", call), SimulatedCrash) << call;
-    EXPECT_EQ(stopped.main.inTrayEvent(), kFalse) << call;
+    EXPECT_FALSE(stopped.tray.handlingTrayMessage()) << call;
     EXPECT_TRUE(diskIsOldOrWhole(stopped, before)) << call;
     Program restarted;
-    restarted.port.files = stopped.port.files;
-    restarted.port.currentDir = restarted.port.appDir;
-    restarted.main.Form_Load();
-    EXPECT_EQ(restarted.port.told(kUnreadableSettingsText), before && !parseSettingsFile(*before))
+    restarted.platform.files = stopped.platform.files;
+    restarted.platform.currentDir = restarted.platform.programDir;
+    restarted.tray.start();
+    EXPECT_EQ(restarted.platform.told(kUnreadableSettingsText), before && !parseSettingsFile(*before))
         << call;
   }
 }

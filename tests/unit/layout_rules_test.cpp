@@ -1,7 +1,7 @@
 // Rules every window and menu design keeps, whatever its figures: the designs were drawn on a
 // standard screen's pixel grid, Tab orders are complete, and the menu's nesting is well formed.
 #include "resources/form_layouts.h"
-#include "resources/menu_layout.h"
+#include "resources/popup_menu.h"
 
 #include <gtest/gtest.h>
 
@@ -20,7 +20,8 @@ constexpr int kOneLineLabelHeight = 255; // a label's height for one line of the
 
 // Labels with room for more than a line and a half wrap their text; names are unique.
 TEST(FormLayouts, LieOnThePixelGridWithGaplessTabOrdersFramedContainersAndWrappedLabels) {
-  for (const FormLayout* form : {&kMainFormLayout, &kMouseFormLayout, &kAboutFormLayout}) {
+  for (const FormLayout* form : {&kMainWindowLayout, &dialogLayout(WindowId::MouseConfiguration),
+                                 &dialogLayout(WindowId::About)}) {
     std::vector<int> twips{form->clientWidth, form->clientHeight, form->left, form->top}, tabs;
     std::set<std::string> names;
     for (const ControlLayout& c : form->controls) {
@@ -52,23 +53,24 @@ TEST(FormLayouts, LieOnThePixelGridWithGaplessTabOrdersFramedContainersAndWrappe
 // Level 2 items follow a level 1 item that opens them (a caption, no command) or one of
 // their own; no (sub-)menu starts or ends with a separator; every command appears once.
 TEST(MenuLayout, NestsWellAndOffersEveryCommandOnce) {
-  const auto items = popupMenuLayout();
+  const auto& items = kPopupMenu;
   std::set<MenuCommand> commands;
   for (std::size_t i = 0; i < items.size(); ++i) {
-    const MenuItemLayout& item = items[i];
-    ASSERT_TRUE(item.level == 1 || item.level == 2) << item.name;
+    const MenuItem& item = items[i];
+    const std::string name = item.caption == nullptr ? "separator " + std::to_string(i) : item.caption;
+    ASSERT_TRUE(item.level == 1 || item.level == 2) << name;
     const bool separator = item.caption == nullptr;
     const bool opener = i + 1 < items.size() && items[i + 1].level > item.level;
-    EXPECT_EQ(separator || opener, item.command == MenuCommand::None) << item.name;
+    EXPECT_EQ(separator || opener, item.command == MenuCommand::None) << name;
     EXPECT_TRUE(commands.insert(item.command).second || item.command == MenuCommand::None);
     const bool firstOfItsMenu = i == 0 || items[i - 1].level < item.level;
     const bool lastOfItsMenu = i + 1 == items.size() || items[i + 1].level < item.level;
-    EXPECT_FALSE(separator && (firstOfItsMenu || lastOfItsMenu)) << item.name;
+    EXPECT_FALSE(separator && (firstOfItsMenu || lastOfItsMenu)) << name;
     EXPECT_FALSE(item.level == 2 && firstOfItsMenu && (i == 0 || items[i - 1].caption == nullptr))
-        << item.name;
+        << name;
   }
   EXPECT_EQ(commands.size(), static_cast<std::size_t>(MenuCommand::Quit) -
-                                 static_cast<std::size_t>(MenuCommand::Mouse) + 2);
+                                 static_cast<std::size_t>(MenuCommand::MouseConfiguration) + 2);
 }
 
 } // namespace

@@ -1,27 +1,28 @@
-// The pure conversions: the settings line, the callback's message number, registry values
-// as text, and the folder of a file path.
-#include "dialogs/about/sys_info.h"
+// The pure conversions: the settings line, registry values as text, and the folder of a
+// file path.
+#include "dialogs/about/registry_text.h"
 #include "platform/file_folder.h"
-#include "tray/message_number.h"
 #include "tray/settings_file.h"
 
 #include <gtest/gtest.h>
 
-#include <cfenv>
-#include <limits>
+#include <optional>
+#include <vector>
 
 namespace wexla {
 namespace {
 
-// Any non-zero mode is written as true; the path is written as it is, commas and all.
+// The path is written as it is, commas and all.
 TEST(SettingsLine, WritesTheNotation) {
-  EXPECT_EQ(formatSettingsLine("C:\\Icons\\a b,c.ico", 1), "\"C:\\Icons\\a b,c.ico\",#TRUE#\r\n");
-  EXPECT_EQ(formatSettingsLine("", kFalse), "\"\",#FALSE#\r\n");
+  EXPECT_EQ(formatSettingsLine({"C:\\Icons\\a b,c.ico", true}), "\"C:\\Icons\\a b,c.ico\",#TRUE#\r\n");
+  EXPECT_EQ(formatSettingsLine({"", false}), "\"\",#FALSE#\r\n");
 }
 
 // Each text is handed over as a view into a longer buffer: the reader must stop at its end.
 TEST(SettingsLine, ReadsTheLenientFormsAndRejectsWhatIsNotTheNotation) {
   constexpr int kRejected = 2;
+  constexpr int kTrue = 1;
+  constexpr int kFalse = 0;
   const std::string padding(kMaxSettingsFileBytes - 11, ' ');
   const std::pair<int, std::vector<std::string>> groups[] = {
       {kTrue,
@@ -40,8 +41,7 @@ TEST(SettingsLine, ReadsTheLenientFormsAndRejectsWhatIsNotTheNotation) {
       const std::string buffer = text + "9\"";
       const auto read = parseSettingsFile(std::string_view(buffer).substr(0, text.size()));
       ASSERT_EQ(read.has_value(), mode != kRejected) << text;
-      EXPECT_TRUE(!read || read->iconPath + std::to_string(read->doubleClickOnly) ==
-                               "a" + std::to_string(mode))
+      EXPECT_TRUE(!read || (*read == Settings{"a", mode == kTrue}))
           << text;
     }
   }
@@ -55,35 +55,12 @@ TEST(SettingsLine, ReadsTheLenientFormsAndRejectsWhatIsNotTheNotation) {
   }
 }
 
-TEST(MessageNumber, RoundsHalfToEvenInAnyRoundingModeAndRejectsNonNumbers) {
-  constexpr std::int32_t kMin = std::numeric_limits<std::int32_t>::min();
-  constexpr std::nullopt_t kNone = std::nullopt;
-  const struct {
-    float x, factor;
-    std::optional<std::int32_t> number;
-  } cases[] = {
-      // 14.4 is 100 DPI; 2147483520 and -2147483904 are the floats either side of the range.
-      {514.5f * 16, 16, 514},  {515.5f * 16, 16, 516},         {514.25f * 16, 16, 514},
-      {514.75f * 16, 16, 515}, {-514.5f * 16, 16, -514},       {514.0f * 14.4f, 14.4f, 514},
-      {kMin, 1, kMin},         {2147483520.0f, 1, 2147483520}, {3e38f, 1, kNone},
-      {-3e38f, 1, kNone},      {-2147483904.0f, 1, kNone},     {1, 0, kNone},
-      {0, 0, kNone},
-  };
-  for (const int mode : {FE_TONEAREST, FE_UPWARD, FE_DOWNWARD}) {
-    std::fesetround(mode);
-    for (const auto& c : cases) {
-      EXPECT_EQ(mouseMessageNumber(c.x, c.factor), c.number) << c.x << " / " << c.factor;
-    }
-    EXPECT_EQ(std::fegetround(), mode); // the caller's mode is put back
-  }
-  std::fesetround(FE_TONEAREST);
-}
-
 TEST(RegistryValueText, TextsLoseTheirTerminatorNumbersBecomeUnsignedText) {
+  constexpr std::uint32_t kRegSz = kRegistryString, kRegDword = kRegistryNumber;
   const struct {
     std::uint32_t type;
     std::string stored;
-    std::optional<std::string> text;
+    std::string text;
   } cases[] = {{kRegSz, std::string("C:\\x\0", 5), "C:\\x"},
                {kRegSz, "C:\\x", "C:\\x"},
                {kRegSz, std::string("a\0\0", 3), std::string("a\0", 2)},
@@ -95,10 +72,10 @@ TEST(RegistryValueText, TextsLoseTheirTerminatorNumbersBecomeUnsignedText) {
                {kRegDword, "", ""},
                // Longer than a 64-bit number: hexadecimal, most significant byte first.
                {kRegDword, "\x10\x32\x54\x76\x98\xBA\xDC\xFE\x0F", "&h0FFEDCBA9876543210"},
-               {3, "\x01\x02", std::nullopt},
-               {2, "x", std::nullopt}};
+               {3, "\x01\x02", ""},
+               {2, "x", ""}};
   for (const auto& c : cases) {
-    EXPECT_EQ(decodeRegistryValue(c.type, c.stored), c.text) << c.type << " " << c.stored;
+    EXPECT_EQ(registryValueText(c.type, c.stored), c.text) << c.type << " " << c.stored;
   }
 }
 
