@@ -1,9 +1,9 @@
 #include "win32/form_builder.h"
 
 #include "resources/form_layouts.h"
+#include "win32/handles.h"
 
 #include <algorithm>
-#include <array>
 #include <climits>
 #include <memory>
 #include <string>
@@ -17,8 +17,6 @@ constexpr int kHundredthsPointsPerInch = 7200;
 constexpr const char* kPreferredFace = "MS Sans Serif";
 constexpr const char* kFallbackFace = "MS Shell Dlg";
 constexpr const char* kStateProperty = "Wexla98FormState";
-// Window class names are at most 256 characters.
-constexpr std::size_t kClassNameLength = 257;
 
 struct ScreenResolution {
   int dotsPerInchX;
@@ -28,10 +26,9 @@ struct ScreenResolution {
 // The process is DPI-aware at the system resolution, which cannot change while it runs.
 const ScreenResolution& screenResolution() {
   static const ScreenResolution resolution = [] {
-    HDC screen = GetDC(nullptr);
-    ScreenResolution r{GetDeviceCaps(screen, LOGPIXELSX), GetDeviceCaps(screen, LOGPIXELSY)};
-    ReleaseDC(nullptr, screen);
-    return r;
+    const OwnedScreenDc screen(GetDC(nullptr));
+    return ScreenResolution{GetDeviceCaps(screen.get(), LOGPIXELSX),
+                            GetDeviceCaps(screen.get(), LOGPIXELSY)};
   }();
   return resolution;
 }
@@ -51,9 +48,10 @@ std::string chooseDialogFace() {
   query.lfCharSet = DEFAULT_CHARSET;
   lstrcpynA(query.lfFaceName, kPreferredFace, LF_FACESIZE);
   bool found = false;
-  HDC screen = GetDC(nullptr);
-  EnumFontFamiliesExA(screen, &query, noteFaceFound, reinterpret_cast<LPARAM>(&found), 0);
-  ReleaseDC(nullptr, screen);
+  {
+    const OwnedScreenDc screen(GetDC(nullptr));
+    EnumFontFamiliesExA(screen.get(), &query, noteFaceFound, reinterpret_cast<LPARAM>(&found), 0);
+  }
   if (found) {
     return kPreferredFace;
   }
@@ -80,21 +78,7 @@ struct FontKey {
 
 struct OwnedFont {
   FontKey key;
-  HFONT font;
-};
-
-struct PaintedLine {
-  POINT from;
-  POINT to;
-  int width;
-  COLORREF colour;
-};
-
-// Lines and the image are not windows; the form paints them in design order.
-struct PaintedItem {
-  bool isImage;
-  POINT origin; // the image's top-left
-  PaintedLine line;
+  OwnedGdiObject font;
 };
 
 struct TextColour {
@@ -102,27 +86,15 @@ struct TextColour {
   COLORREF colour;
 };
 
+// What a form keeps for as long as its window lives.
 struct FormState {
-  HICON image = nullptr;
   std::vector<OwnedFont> fonts;
-  std::vector<PaintedItem> painted;
   std::vector<TextColour> textColours;
-  // A message-only form's controls, message-only windows of their own until adopted.
-  std::vector<HWND> unadopted;
-
-  ~FormState() {
-    for (HWND control : unadopted) {
-      DestroyWindow(control);
-    }
-    for (const OwnedFont& owned : fonts) {
-      DeleteObject(owned.font);
-    }
-  }
 
   HFONT font(const FontKey& key) {
     for (const OwnedFont& owned : fonts) {
       if (owned.key == key) {
-        return owned.font;
+        return static_cast<HFONT>(owned.font.get());
       }
     }
     const int height =
@@ -131,7 +103,7 @@ struct FormState {
                                 DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
                                 DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, dialogFace().c_str());
     if (created != nullptr) {
-      fonts.push_back({key, created});
+      fonts.push_back({key, OwnedGdiObject(created)});
     }
     return created;
   }
@@ -143,10 +115,6 @@ FormState* formState(HWND form) {
 
 FontKey fontKeyOf(const FontSpec& font) {
   return {font.pointSizeHundredths, font.weight, font.underline};
-}
-
-bool isWindowed(ControlKind kind) {
-  return kind != ControlKind::Line && kind != ControlKind::Image;
 }
 
 // A control inside a frame is placed relative to the frame's top-left, frames possibly nested.
@@ -161,53 +129,6 @@ POINT clientOrigin(std::span<const ControlLayout> controls, int index) {
     index = controls[index].container;
   }
   return origin;
-}
-
-PaintedItem paintedItemOf(std::span<const ControlLayout> controls, int index) {
-  const ControlLayout& control = controls[index];
-  const POINT from = clientOrigin(controls, index);
-  if (control.kind == ControlKind::Image) {
-    return {true, from, {}};
-  }
-  const POINT to{from.x + twipsToPixelsX(control.width), from.y + twipsToPixelsY(control.height)};
-  const COLORREF colour =
-      control.font.color == kDefaultColor ? GetSysColor(COLOR_WINDOWTEXT) : control.font.color;
-  return {false, {}, {from, to, std::max(1, control.lineWidthPixels), colour}};
-}
-
-// A horizontal line of width w at row y covers rows y..y+w-1 (a vertical one columns x..x+w-1),
-// from its first end up to, not including, its second end, as GDI's LineTo does. Drawing those
-// as rectangles keeps the rows exact; a wide GDI pen would centre them on the line instead.
-void paintLine(HDC dc, const PaintedLine& line) {
-  if (line.from.y == line.to.y || line.from.x == line.to.x) {
-    RECT area{std::min(line.from.x, line.to.x), std::min(line.from.y, line.to.y),
-              std::max(line.from.x, line.to.x), std::max(line.from.y, line.to.y)};
-    if (line.from.y == line.to.y) {
-      area.bottom = area.top + line.width;
-    } else {
-      area.right = area.left + line.width;
-    }
-    HBRUSH brush = CreateSolidBrush(line.colour);
-    FillRect(dc, &area, brush);
-    DeleteObject(brush);
-    return;
-  }
-  HPEN pen = CreatePen(PS_SOLID, line.width, line.colour);
-  HGDIOBJ previous = SelectObject(dc, pen);
-  MoveToEx(dc, line.from.x, line.from.y, nullptr);
-  LineTo(dc, line.to.x, line.to.y);
-  SelectObject(dc, previous);
-  DeleteObject(pen);
-}
-
-void paintItems(HDC dc, const FormState& state) {
-  for (const PaintedItem& item : state.painted) {
-    if (!item.isImage) {
-      paintLine(dc, item.line);
-    } else if (state.image != nullptr) {
-      DrawIconEx(dc, item.origin.x, item.origin.y, state.image, 0, 0, 0, nullptr, DI_NORMAL);
-    }
-  }
 }
 
 struct ControlStyle {
@@ -227,12 +148,33 @@ ControlStyle controlStyleOf(const ControlLayout& control) {
   case ControlKind::Label:
     return {"STATIC",
             static_cast<DWORD>(control.wordWrap ? SS_LEFT : SS_LEFTNOWORDWRAP) | SS_NOPREFIX};
-  case ControlKind::PictureBox:
-  case ControlKind::Line:
-  case ControlKind::Image:
+  case ControlKind::Rule:
+    return {"STATIC", SS_BLACKRECT};
+  case ControlKind::Separator:
+    return {"STATIC", SS_ETCHEDHORZ};
+  case ControlKind::Icon:
+    // Centred in the designed box, which keeps its size whatever the icon's.
+    return {"STATIC", SS_ICON | SS_CENTERIMAGE};
+  case ControlKind::CallbackWindow:
     break;
   }
-  return {kPictureBoxClass, 0};
+  return {kTrayCallbackClass, 0};
+}
+
+bool hasText(ControlKind kind) {
+  return kind == ControlKind::PushButton || kind == ControlKind::Frame ||
+         kind == ControlKind::OptionButton || kind == ControlKind::Label;
+}
+
+int heightInPixels(const ControlLayout& control) {
+  switch (control.kind) {
+  case ControlKind::Separator:
+    return kSeparatorHeight;
+  case ControlKind::Rule:
+    return kRuleHeight;
+  default:
+    return twipsToPixelsY(control.height);
+  }
 }
 
 // The windows are created in Tab order, since the dialog manager tabs in creation order; the
@@ -240,9 +182,7 @@ ControlStyle controlStyleOf(const ControlLayout& control) {
 std::vector<int> creationOrder(std::span<const ControlLayout> controls) {
   std::vector<int> order;
   for (int i = 0; i < static_cast<int>(controls.size()); ++i) {
-    if (isWindowed(controls[i].kind)) {
-      order.push_back(i);
-    }
+    order.push_back(i);
   }
   const auto tabKey = [&](int i) {
     return controls[i].tabIndex == kNoTabStop ? INT_MAX : controls[i].tabIndex;
@@ -290,7 +230,7 @@ RECT outerRect(const FormLayout& layout, DWORD style, DWORD exStyle) {
   return outer;
 }
 
-bool createControls(HWND form, HWND parent, const FormLayout& layout, HINSTANCE instance,
+bool createControls(HWND form, const FormLayout& layout, HINSTANCE instance, HICON bigIcon,
                     FormState& state) {
   const std::span<const ControlLayout> controls = layout.controls;
   // Options sharing a container are one exclusive group: WS_GROUP opens it and the next
@@ -304,7 +244,7 @@ bool createControls(HWND form, HWND parent, const FormLayout& layout, HINSTANCE 
         previous != nullptr && previous->kind == ControlKind::OptionButton;
     const bool continuesGroup =
         isOption && previousIsOption && previous->container == control.container;
-    ControlStyle kind = controlStyleOf(control);
+    const ControlStyle kind = controlStyleOf(control);
     DWORD style = WS_CHILD | WS_VISIBLE | kind.style;
     if (isOption && !continuesGroup) {
       style |= WS_GROUP | WS_TABSTOP;
@@ -314,18 +254,19 @@ bool createControls(HWND form, HWND parent, const FormLayout& layout, HINSTANCE 
     const POINT origin = clientOrigin(controls, index);
     HWND window =
         CreateWindowExA(0, kind.windowClass, control.caption, style, origin.x, origin.y,
-                        twipsToPixelsX(control.width), twipsToPixelsY(control.height), parent,
+                        twipsToPixelsX(control.width), heightInPixels(control), form,
                         reinterpret_cast<HMENU>(static_cast<INT_PTR>(static_cast<int>(control.id))),
                         instance, nullptr);
     if (window == nullptr) {
       return false;
     }
-    if (parent != form) {
-      state.unadopted.push_back(window);
+    if (hasText(control.kind)) {
+      SendMessageA(window, WM_SETFONT,
+                   reinterpret_cast<WPARAM>(state.font(fontKeyOf(control.font))), FALSE);
     }
-    if (control.kind != ControlKind::PictureBox) {
-      HFONT font = state.font(fontKeyOf(control.font));
-      SendMessageA(window, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+    if (control.kind == ControlKind::Icon && bigIcon != nullptr) {
+      // The answer is the previous icon: none.
+      SendMessageA(window, STM_SETICON, reinterpret_cast<WPARAM>(bigIcon), 0);
     }
     if (control.font.color != kDefaultColor) {
       state.textColours.push_back({window, control.font.color});
@@ -335,23 +276,10 @@ bool createControls(HWND form, HWND parent, const FormLayout& layout, HINSTANCE 
     }
     previous = &control;
   }
-  for (int i = 0; i < static_cast<int>(controls.size()); ++i) {
-    if (!isWindowed(controls[i].kind)) {
-      state.painted.push_back(paintedItemOf(controls, i));
-    }
-  }
   return true;
 }
 
 } // namespace
-
-float twipsPerPixelX() {
-  return static_cast<float>(kTwipsPerInch) / static_cast<float>(screenResolution().dotsPerInchX);
-}
-
-float twipsPerPixelY() {
-  return static_cast<float>(kTwipsPerInch) / static_cast<float>(screenResolution().dotsPerInchY);
-}
 
 int twipsToPixelsX(int twips) {
   return MulDiv(twips, screenResolution().dotsPerInchX, kTwipsPerInch);
@@ -366,8 +294,7 @@ HWND createForm(const FormLayout& layout, HINSTANCE instance, HWND owner, HICON 
   if (!registerFormClass(layout, instance, bigIcon, smallIcon, windowProc)) {
     return nullptr;
   }
-  // A fixed border: no sizing frame and no minimize/maximize boxes. No WS_CLIPCHILDREN: the
-  // lines inside a frame are painted by the form under the group box, which is transparent.
+  // A fixed border: no sizing frame and no minimize/maximize boxes.
   const DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_BORDER;
   DWORD exStyle = layout.border == BorderStyle::FixedDialog ? WS_EX_DLGMODALFRAME : 0;
   // WS_EX_TOOLWINDOW would shrink the caption; an owned window loses its taskbar button without.
@@ -378,67 +305,28 @@ HWND createForm(const FormLayout& layout, HINSTANCE instance, HWND owner, HICON 
     ownerWindow = owner;
   }
   const RECT outer = outerRect(layout, style, exStyle);
-  HWND form = CreateWindowExA(exStyle, layout.className, layout.caption, style, outer.left,
-                              outer.top, outer.right - outer.left, outer.bottom - outer.top,
-                              ownerWindow, nullptr, instance, nullptr);
-  if (form == nullptr) {
+  OwnedWindow form(CreateWindowExA(exStyle, layout.className, layout.caption, style, outer.left,
+                                   outer.top, outer.right - outer.left, outer.bottom - outer.top,
+                                   ownerWindow, nullptr, instance, nullptr));
+  if (!form) {
     return nullptr;
   }
   auto state = std::make_unique<FormState>();
-  state->image = bigIcon;
-  FormState& built = *state;
-  if (!SetPropA(form, kStateProperty, state.get())) {
-    DestroyWindow(form);
+  if (!SetPropA(form.get(), kStateProperty, state.get())) {
     return nullptr;
   }
-  static_cast<void>(state.release()); // the window owns it now: freed on WM_NCDESTROY
+  FormState& built = *state.release(); // the window owns it now: freed on WM_NCDESTROY
+  // The answers are the previous icons: none.
   if (bigIcon != nullptr) {
-    SendMessageA(form, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(bigIcon));
+    SendMessageA(form.get(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(bigIcon));
   }
   if (smallIcon != nullptr) {
-    SendMessageA(form, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon));
+    SendMessageA(form.get(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon));
   }
-  // A message-only form's controls cannot be its children yet: Wine gives the thread an IME
-  // window, an X window, with the first child of a window that is not itself message-only.
-  HWND controlParent = ownerWindow == HWND_MESSAGE ? HWND_MESSAGE : form;
-  if (!createControls(form, controlParent, layout, instance, built)) {
-    DestroyWindow(form);
+  if (!createControls(form.get(), layout, instance, bigIcon, built)) {
     return nullptr;
   }
-  return form;
-}
-
-HWND formControl(HWND form, const char* windowClass) {
-  if (HWND child = FindWindowExA(form, nullptr, windowClass, nullptr)) {
-    return child;
-  }
-  FormState* state = formState(form);
-  if (state == nullptr) {
-    return nullptr;
-  }
-  for (HWND control : state->unadopted) {
-    std::array<char, kClassNameLength> name{};
-    if (GetClassNameA(control, name.data(), static_cast<int>(name.size())) != 0 &&
-        lstrcmpiA(name.data(), windowClass) == 0) {
-      return control;
-    }
-  }
-  return nullptr;
-}
-
-bool adoptControls(HWND form) {
-  FormState* state = formState(form);
-  if (state == nullptr) {
-    return false;
-  }
-  while (!state->unadopted.empty()) {
-    // A window keeps its coordinates across SetParent, and they were made for this parent.
-    if (SetParent(state->unadopted.back(), form) == nullptr) {
-      return false;
-    }
-    state->unadopted.pop_back();
-  }
-  return true;
+  return form.release();
 }
 
 bool handleFormMessage(HWND form, UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
@@ -447,21 +335,6 @@ bool handleFormMessage(HWND form, UINT message, WPARAM wParam, LPARAM lParam, LR
     return false;
   }
   switch (message) {
-  case WM_PAINT: {
-    if (state->painted.empty()) {
-      return false;
-    }
-    PAINTSTRUCT paint;
-    HDC dc = BeginPaint(form, &paint);
-    paintItems(dc, *state);
-    EndPaint(form, &paint);
-    result = 0;
-    return true;
-  }
-  case WM_PRINTCLIENT:
-    paintItems(reinterpret_cast<HDC>(wParam), *state);
-    result = 0;
-    return true;
   case WM_CTLCOLORSTATIC:
     for (const TextColour& text : state->textColours) {
       if (text.control == reinterpret_cast<HWND>(lParam)) {
@@ -475,7 +348,7 @@ bool handleFormMessage(HWND form, UINT message, WPARAM wParam, LPARAM lParam, LR
     return false;
   case WM_NCDESTROY:
     RemovePropA(form, kStateProperty);
-    delete state;
+    delete state; // the form owned it from createForm on
     return false;
   default:
     return false;

@@ -1,11 +1,10 @@
 #pragma once
-#include "resources/menu_layout.h"
-
-#include <windows.h>
+#include "win32/handles.h"
 
 namespace wexla {
 
-// Builds the pop-up menu from its layout; nullptr when the system has no room for it.
-HMENU buildPopupMenu(std::span<const MenuItemLayout> items);
+// The pop-up menu of kPopupMenu, each item's id its MenuCommand; empty when the system has no
+// room for it.
+OwnedMenu buildPopupMenu();
 
 } // namespace wexla

@@ -1,41 +1,34 @@
 #pragma once
 // Which of the program's windows exist: the main window with its tray callback window, and
-// each secondary form. The event routing and the message loop ask here; the process ends when
-// the last window is gone.
-#include "platform/form_id.h"
+// each secondary window. The event routing and the message loop ask here; the process ends
+// when the last window is gone.
+#include "platform/window_ids.h"
 
 #include <windows.h>
 
 #include <array>
+#include <optional>
 
 namespace wexla {
 
 class ProgramWindows {
 public:
-  void attachMainWindow(HWND main, HWND hook);
-  // The main window starts message-only and becomes an ordinary hidden top-level window here,
-  // at the latest before the program shows anything; true once it is one.
-  bool makeMainWindowTopLevel();
+  void mainWindowCreated(HWND main, HWND trayCallback);
   HWND mainWindow() const { return main_; }
-  HWND hookWindow() const { return hook_; }
-  HWND form(FormId form) const { return forms_[formIndex(form)]; }
-  void formCreated(FormId form, HWND window) { forms_[formIndex(form)] = window; }
+  HWND trayCallbackWindow() const { return trayCallback_; }
+  HWND window(WindowId window) const { return windows_[windowIndex(window)]; }
+  void windowCreated(WindowId window, HWND handle) { windows_[windowIndex(window)] = handle; }
+  // Which secondary window the handle is, if any.
+  std::optional<WindowId> windowOf(HWND handle) const;
   // A window of ours is gone; posts the quit message when none is left.
-  void windowDestroyed(HWND window);
-  // Hands the message to the dialog manager of the form it is for; true when it took it.
+  void windowDestroyed(HWND handle);
+  // Hands the message to the dialog manager of the window it is for; true when it took it.
   bool routeDialogMessage(MSG& message) const;
-
-  // Tracks which option of a form's group is selected, so that a click on the selected one
-  // is no new selection.
-  bool optionNewlySelected(FormId form, ControlId option);
-  void optionSet(FormId form, ControlId option, bool selected);
 
 private:
   HWND main_ = nullptr;
-  HWND hook_ = nullptr;
-  bool mainTopLevel_ = false;
-  std::array<HWND, kFormCount> forms_{};
-  std::array<ControlId, kFormCount> selectedOption_{};
+  HWND trayCallback_ = nullptr;
+  std::array<HWND, kWindowCount> windows_{};
 };
 
 } // namespace wexla

@@ -1,33 +1,19 @@
 #include "win32/window_procedures.h"
 
+#include "platform/tray_messages.h"
 #include "resources/form_layouts.h"
 #include "win32/application.h"
 #include "win32/form_builder.h"
-#include "win32/form_table.h"
-
-#include <exception>
 
 namespace wexla {
 namespace {
 
 Application* g_app = nullptr;
 
-// Handlers run inside window procedures, which no exception may cross; a command that fails
-// for want of memory is dropped, and the tray guard has already been cleared on the way out.
-template <typename Handler> void runSafely(Handler&& handler) {
-  try {
-    handler();
-  } catch (const std::exception&) {
-    MessageBeep(MB_ICONEXCLAMATION);
-  }
-}
-
-LRESULT CALLBACK hookWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message == WM_MOUSEMOVE && g_app != nullptr) {
-    // The shell puts the mouse message number where a mouse move carries its x pixel, and the
-    // handler works in twips like every coordinate of the program.
-    const float x = static_cast<float>(LOWORD(lParam)) * twipsPerPixelX();
-    runSafely([x] { g_app->main.picHook_MouseMove(x); });
+LRESULT CALLBACK trayCallbackProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == kTrayCallbackMessage && g_app != nullptr) {
+    // The shell puts the mouse message number where a mouse move carries its x coordinate.
+    g_app->program.onTrayMessage(LOWORD(lParam));
     return 0;
   }
   return DefWindowProcA(window, message, wParam, lParam);
@@ -50,16 +36,16 @@ LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
   }
   if (g_app != nullptr) {
     if (message == taskbarCreated && taskbarCreated != 0) {
-      runSafely([] { g_app->main.TaskbarCreated(); });
+      g_app->program.onShellRestarted();
       return 0;
     }
     switch (message) {
     case WM_CLOSE:
-      runSafely([] { g_app->main.unload(); });
+      g_app->program.close();
       return 0;
     case WM_ENDSESSION:
       if (wParam != FALSE) {
-        runSafely([] { g_app->main.unload(); });
+        g_app->program.close();
       }
       return 0;
     default:
@@ -69,54 +55,60 @@ LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
   return formDefaultProc(window, message, wParam, lParam);
 }
 
-bool isButtonClick(WPARAM wParam, ControlId control) {
-  return LOWORD(wParam) == static_cast<int>(control) && HIWORD(wParam) == BN_CLICKED;
-}
-
-void mouseCommand(HWND window, WPARAM wParam) {
-  // Close is no default button, so the dialog manager reports Enter on it as IDOK.
-  const bool enterOnClose =
-      LOWORD(wParam) == IDOK &&
-      GetFocus() == GetDlgItem(window, static_cast<int>(ControlId::MouseClose));
-  if (isButtonClick(wParam, ControlId::MouseClose) || enterOnClose) {
-    runSafely([] { g_app->mouse.Command1_Click(); });
-  }
-  for (const ControlLayout& control : formClass(FormId::Mouse).layout->controls) {
-    const ControlId option = control.id;
-    if (control.kind == ControlKind::OptionButton && isButtonClick(wParam, option) &&
-        IsDlgButtonChecked(window, static_cast<int>(option)) == BST_CHECKED &&
-        g_app->windows.optionNewlySelected(FormId::Mouse, option)) {
-      runSafely([option] { g_app->mouse.optionSelected(option); });
+ControlId buttonMarked(const FormLayout& layout, bool ControlLayout::*mark) {
+  for (const ControlLayout& control : layout.controls) {
+    if (control.*mark) {
+      return control.id;
     }
   }
-  // Enter and Esc elsewhere do nothing: the window has no default or cancel button.
+  return ControlId::None;
 }
 
-void aboutCommand(HWND /*window*/, WPARAM wParam) {
-  if (isButtonClick(wParam, ControlId::AboutSysInfo)) {
-    runSafely([] { g_app->about.cmdSysInfo_Click(); });
-  } else if (isButtonClick(wParam, ControlId::AboutOK) || LOWORD(wParam) == IDOK ||
-             LOWORD(wParam) == IDCANCEL) {
-    // OK is both the default and the cancel button.
-    runSafely([] { g_app->about.cmdOK_Click(); });
+// Enter presses the focused push button, or else the window's default button.
+ControlId enterTarget(HWND window, const FormLayout& layout) {
+  HWND focus = GetFocus();
+  constexpr LRESULT kPushButton = DLGC_DEFPUSHBUTTON | DLGC_UNDEFPUSHBUTTON;
+  if (focus != nullptr && IsChild(window, focus) &&
+      (SendMessageA(focus, WM_GETDLGCODE, 0, 0) & kPushButton) != 0) {
+    return static_cast<ControlId>(GetDlgCtrlID(focus));
+  }
+  return buttonMarked(layout, &ControlLayout::defaultButton);
+}
+
+// The control a WM_COMMAND clicks: a button or option button itself, or the one the dialog
+// manager's Enter (IDOK) or Esc (IDCANCEL) stands for.
+ControlId clickedControl(HWND window, WindowId id, WPARAM wParam) {
+  const FormLayout& layout = dialogLayout(id);
+  switch (LOWORD(wParam)) {
+  case IDOK:
+    return enterTarget(window, layout);
+  case IDCANCEL:
+    return buttonMarked(layout, &ControlLayout::cancelButton);
+  default:
+    return HIWORD(wParam) == BN_CLICKED ? static_cast<ControlId>(LOWORD(wParam)) : ControlId::None;
   }
 }
 
-// What the secondary windows share: the form's own painting, their commands, and their
-// lifetime (the close box unloads the window without running a handler).
-LRESULT formWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam, FormId form,
-                       void (*onCommand)(HWND, WPARAM)) {
+} // namespace
+
+LRESULT CALLBACK dialogWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   LRESULT result = 0;
   if (handleFormMessage(window, message, wParam, lParam, result)) {
     return result;
   }
-  if (g_app != nullptr) {
+  const std::optional<WindowId> id =
+      g_app != nullptr ? g_app->windows.windowOf(window) : std::nullopt;
+  if (id) {
     switch (message) {
     case WM_COMMAND:
-      onCommand(window, wParam);
+      if (const ControlId control = clickedControl(window, *id, wParam);
+          control != ControlId::None) {
+        g_app->dialogs[windowIndex(*id)]->onClick(control);
+      }
       return 0;
     case WM_CLOSE:
-      g_app->port.unloadForm(form);
+      // The close box closes the window without running any handler.
+      g_app->desktop.closeWindow(*id);
       return 0;
     default:
       break;
@@ -125,46 +117,24 @@ LRESULT formWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam, 
   return formDefaultProc(window, message, wParam, lParam);
 }
 
-} // namespace
-
-LRESULT CALLBACK mouseFormProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  return formWindowProc(window, message, wParam, lParam, FormId::Mouse, mouseCommand);
-}
-
-LRESULT CALLBACK aboutFormProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  return formWindowProc(window, message, wParam, lParam, FormId::About, aboutCommand);
-}
-
-bool createMainWindow(Application& app, HINSTANCE instance) {
+bool createMainWindow(Application& app) {
   g_app = &app;
-  WNDCLASSEXA hookClass{};
-  hookClass.cbSize = sizeof hookClass;
-  hookClass.lpfnWndProc = hookWindowProc;
-  hookClass.hInstance = instance;
-  hookClass.lpszClassName = kPictureBoxClass;
-  if (RegisterClassExA(&hookClass) == 0) {
+  WNDCLASSEXA callbackClass{};
+  callbackClass.cbSize = sizeof callbackClass;
+  callbackClass.lpfnWndProc = trayCallbackProc;
+  callbackClass.hInstance = app.instance;
+  callbackClass.lpszClassName = kTrayCallbackClass;
+  if (RegisterClassExA(&callbackClass) == 0) {
     return false;
   }
-  // Message-only and without icons: an ordinary window would cost Wine an X window (tens of
-  // milliseconds) and X properties for its icons, all for a window nobody sees, before the
-  // tray icon appears. The window becomes an ordinary one once the icon is shown.
-  HWND main = createForm(kMainFormLayout, instance, HWND_MESSAGE, nullptr, nullptr, mainWindowProc);
-  HWND hook = main == nullptr ? nullptr : formControl(main, kPictureBoxClass);
-  if (hook == nullptr) {
+  HWND main = createForm(kMainWindowLayout, app.instance, nullptr, app.pictures.bigIcon(),
+                         app.pictures.smallIcon(), mainWindowProc);
+  HWND callback =
+      main == nullptr ? nullptr : FindWindowExA(main, nullptr, kTrayCallbackClass, nullptr);
+  if (callback == nullptr) {
     return false;
   }
-  app.windows.attachMainWindow(main, hook);
-  return true;
-}
-
-bool makeMainWindowTopLevel(Application& app) {
-  if (!app.windows.makeMainWindowTopLevel()) {
-    return false;
-  }
-  HWND main = app.windows.mainWindow();
-  // The answers are the previous icons: none, so nothing to release.
-  SendMessageA(main, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(app.port.bigIcon()));
-  SendMessageA(main, WM_SETICON, ICON_SMALL, static_cast<LPARAM>(app.port.builtinIcon()));
+  app.windows.mainWindowCreated(main, callback);
   return true;
 }
 

@@ -6,14 +6,11 @@ namespace wexla {
 
 struct Application;
 
-// Creates the hidden main window, message-only for now, with its tray callback window,
-// routing their messages and those of the forms into app; false when that fails.
-bool createMainWindow(Application& app, HINSTANCE instance);
-// Once the tray icon is shown: the main window becomes an ordinary hidden top-level window
-// with the built-in icon; false when it stays message-only.
-bool makeMainWindowTopLevel(Application& app);
+// Creates the hidden main window with its tray callback window, routing their messages and
+// those of the secondary windows into app; false when that fails.
+bool createMainWindow(Application& app);
 
-LRESULT CALLBACK mouseFormProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-LRESULT CALLBACK aboutFormProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+// The window procedure of every secondary window.
+LRESULT CALLBACK dialogWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
 } // namespace wexla

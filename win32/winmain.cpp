@@ -2,7 +2,6 @@
 #include "state/app_title.h"
 #include "win32/application.h"
 #include "win32/system_function.h"
-#include "win32/window_procedures.h"
 
 namespace {
 
@@ -32,15 +31,12 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE /*previous*/, LPSTR /*commandLi
                    int /*show*/) {
   restrictDllSearch();
   static wexla::Application app(instance);
-  if (!wexla::createMainWindow(app, instance)) {
+  if (!wexla::createMainWindow(app)) {
     MessageBoxA(nullptr, "Wexla 98 could not create its window.", wexla::kAppTitle,
                 MB_OK | MB_ICONSTOP);
     return 1;
   }
-  app.main.Form_Load();
-  // Should this fail, the program still works from its icon; only a restarted shell would
-  // not get the icon back.
-  static_cast<void>(wexla::makeMainWindowTopLevel(app));
+  app.program.start();
 
   MSG message{};
   while (GetMessageA(&message, nullptr, 0, 0) > 0) {

@@ -1,0 +1,181 @@
+#include "win32/win32_windows.h"
+
+#include "platform/tray_messages.h"
+#include "resources/form_layouts.h"
+#include "state/app_title.h"
+#include "win32/form_builder.h"
+#include "win32/popup_menu.h"
+#include "win32/system_function.h"
+
+#include <commctrl.h>
+#include <commdlg.h>
+
+#include <array>
+
+namespace wexla {
+
+// The core's copies of the system's numbers.
+static_assert(kTrayCallbackMessage == WM_MOUSEMOVE);
+static_assert(static_cast<UINT>(TrayMouseMessage::LeftButtonUp) == WM_LBUTTONUP &&
+              static_cast<UINT>(TrayMouseMessage::LeftButtonDoubleClick) == WM_LBUTTONDBLCLK &&
+              static_cast<UINT>(TrayMouseMessage::RightButtonUp) == WM_RBUTTONUP);
+#ifndef _WIN64
+// The size the 32-bit release has always handed the shell.
+constexpr std::size_t kTrayRecordSize32 = 88;
+static_assert(NOTIFYICONDATAA_V1_SIZE == kTrayRecordSize32);
+#endif
+
+namespace {
+
+constexpr char kIconFileFilter[] = "Icon Files (*.ico)\0*.ico\0\0";
+
+// The common controls are loaded only when the first window with controls is built. The
+// manifest's activation context makes this load pick version 6.
+void loadCommonControls() {
+  static const bool loaded = [] {
+    const auto initialize = systemFunction<BOOL(WINAPI*)(const INITCOMMONCONTROLSEX*)>(
+        "comctl32.dll", "InitCommonControlsEx");
+    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES};
+    // Without them the plain user32 controls still work, only unthemed.
+    return initialize != nullptr && initialize(&controls) != FALSE;
+  }();
+  static_cast<void>(loaded);
+}
+
+} // namespace
+
+NOTIFYICONDATAA trayIconRecord(HWND trayCallbackWindow, HICON icon) {
+  NOTIFYICONDATAA record{};
+  record.cbSize = NOTIFYICONDATAA_V1_SIZE;
+  record.hWnd = trayCallbackWindow;
+  record.uID = kTrayIconId;
+  record.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
+  record.uCallbackMessage = kTrayCallbackMessage;
+  record.hIcon = icon;
+  lstrcpynA(record.szTip, kAppTitle, sizeof record.szTip);
+  return record;
+}
+
+Win32Windows::Win32Windows(HINSTANCE instance, ProgramWindows& windows,
+                           const Win32Pictures& pictures, WNDPROC dialogProcedure)
+    : instance_(instance), windows_(windows), pictures_(pictures),
+      dialogProcedure_(dialogProcedure) {}
+
+bool Win32Windows::createWindow(WindowId window) {
+  if (windows_.window(window) != nullptr) {
+    return false;
+  }
+  loadCommonControls();
+  const FormLayout& layout = dialogLayout(window);
+  if (!layout.taskbarButton && !hiddenOwner_) {
+    hiddenOwner_.reset(CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
+                                       instance_, nullptr));
+  }
+  HWND created = createForm(layout, instance_, hiddenOwner_.get(), pictures_.bigIcon(),
+                            pictures_.smallIcon(), dialogProcedure_);
+  windows_.windowCreated(window, created);
+  return created != nullptr;
+}
+
+void Win32Windows::showWindow(WindowId window) {
+  HWND handle = windows_.window(window);
+  if (handle == nullptr) {
+    return;
+  }
+  const bool firstShow = IsWindowVisible(handle) == FALSE;
+  ShowWindow(handle, SW_SHOW);
+  // Refused when another program holds the foreground; the window is shown either way.
+  SetForegroundWindow(handle);
+  if (firstShow) {
+    if (HWND focus = firstTabStop(handle)) {
+      SetFocus(focus);
+    }
+  }
+}
+
+void Win32Windows::closeWindow(WindowId window) {
+  if (HWND handle = windows_.window(window)) {
+    DestroyWindow(handle);
+  }
+}
+
+void Win32Windows::setOptionChecked(ControlId option, bool checked) {
+  for (std::size_t i = 0; i < kWindowCount; ++i) {
+    HWND handle = windows_.window(static_cast<WindowId>(i));
+    if (handle != nullptr && GetDlgItem(handle, static_cast<int>(option)) != nullptr) {
+      CheckDlgButton(handle, static_cast<int>(option), checked ? BST_CHECKED : BST_UNCHECKED);
+    }
+  }
+}
+
+void Win32Windows::closeMainWindow() {
+  if (HWND main = windows_.mainWindow()) {
+    DestroyWindow(main);
+  }
+}
+
+bool Win32Windows::notify(DWORD message, HICON icon) {
+  HWND callback = windows_.trayCallbackWindow();
+  if (callback == nullptr) {
+    return false;
+  }
+  NOTIFYICONDATAA record = trayIconRecord(callback, icon);
+  return Shell_NotifyIconA(message, &record) != FALSE;
+}
+
+bool Win32Windows::addIcon(const Icon& icon) {
+  return notify(NIM_ADD, iconHandle(icon));
+}
+
+bool Win32Windows::changeIcon(const Icon& icon) {
+  return notify(NIM_MODIFY, iconHandle(icon));
+}
+
+void Win32Windows::removeIcon() {
+  // An icon the shell no longer has needs no removal.
+  static_cast<void>(notify(NIM_DELETE, nullptr));
+}
+
+MenuCommand Win32Windows::choosePopupMenuCommand() {
+  HWND main = windows_.mainWindow();
+  if (!popupMenu_) {
+    popupMenu_ = buildPopupMenu();
+  }
+  if (!popupMenu_ || main == nullptr) {
+    return MenuCommand::None;
+  }
+  POINT pointer{};
+  // Should this fail, the menu opens at the screen's corner, still usable.
+  GetCursorPos(&pointer);
+  // Without the foreground the menu takes no keys and does not close on a click elsewhere.
+  SetForegroundWindow(main);
+  const BOOL chosen =
+      TrackPopupMenu(popupMenu_.get(), TPM_LEFTALIGN | TPM_LEFTBUTTON | TPM_RETURNCMD, pointer.x,
+                     pointer.y, 0, main, nullptr);
+  // Lets the menu close properly when it was dismissed by switching away.
+  PostMessageA(main, WM_NULL, 0, 0);
+  return static_cast<MenuCommand>(chosen);
+}
+
+std::string Win32Windows::chooseIconFile(const std::string& initialFolder) {
+  std::array<char, MAX_PATH> fileName{};
+  OPENFILENAMEA dialog{};
+  dialog.lStructSize = sizeof dialog;
+  dialog.hwndOwner = windows_.mainWindow();
+  dialog.lpstrFilter = kIconFileFilter;
+  dialog.nFilterIndex = 1;
+  dialog.lpstrFile = fileName.data();
+  dialog.nMaxFile = static_cast<DWORD>(fileName.size());
+  dialog.lpstrInitialDir = initialFolder.c_str();
+  // The settings and help files are found relative to the current folder: keep it.
+  dialog.Flags = OFN_NOCHANGEDIR | OFN_HIDEREADONLY | OFN_PATHMUSTEXIST | OFN_EXPLORER;
+  static const auto getOpenFileName =
+      systemFunction<decltype(&GetOpenFileNameA)>("comdlg32.dll", "GetOpenFileNameA");
+  // A dialog that cannot be shown is treated like a cancelled one.
+  if (getOpenFileName == nullptr || getOpenFileName(&dialog) == FALSE) {
+    return "";
+  }
+  return fileName.data();
+}
+
+} // namespace wexla

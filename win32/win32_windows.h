@@ -1,0 +1,48 @@
+#pragma once
+// The roles that act through the program's windows: the secondary windows, the notification
+// icon (whose callbacks reach the tray callback window) and the user's choices.
+#include "platform/port.h"
+#include "win32/handles.h"
+#include "win32/program_windows.h"
+#include "win32/win32_pictures.h"
+
+#include <shellapi.h>
+
+namespace wexla {
+
+// The notification icon's record as the shell's version-1 ANSI layout, which every Windows
+// takes.
+NOTIFYICONDATAA trayIconRecord(HWND trayCallbackWindow, HICON icon);
+
+class Win32Windows final : public Windows, public NotificationArea, public Choices {
+public:
+  // dialogProcedure is the window procedure of every secondary window.
+  Win32Windows(HINSTANCE instance, ProgramWindows& windows, const Win32Pictures& pictures,
+               WNDPROC dialogProcedure);
+
+  bool createWindow(WindowId window) override;
+  void showWindow(WindowId window) override;
+  void closeWindow(WindowId window) override;
+  void setOptionChecked(ControlId option, bool checked) override;
+  void closeMainWindow() override;
+
+  bool addIcon(const Icon& icon) override;
+  bool changeIcon(const Icon& icon) override;
+  void removeIcon() override;
+
+  MenuCommand choosePopupMenuCommand() override;
+  std::string chooseIconFile(const std::string& initialFolder) override;
+
+private:
+  bool notify(DWORD message, HICON icon);
+
+  HINSTANCE instance_;
+  ProgramWindows& windows_;
+  const Win32Pictures& pictures_;
+  WNDPROC dialogProcedure_;
+  // Owns the windows without a taskbar button, so that they outlive the main window.
+  OwnedWindow hiddenOwner_;
+  OwnedMenu popupMenu_;
+};
+
+} // namespace wexla
