@@ -3,8 +3,8 @@
 // program wants done rather than by the system call that does it. The Win32 implementation
 // talks to the real system; the unit tests' fake records what was asked. A unit takes only the
 // roles it uses.
-#include "platform/window_ids.h"
 #include "platform/menu_command.h"
+#include "platform/window_ids.h"
 
 #include <memory>
 #include <optional>

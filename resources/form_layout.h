@@ -10,12 +10,12 @@ namespace wexla {
 
 enum class ControlKind {
   PushButton,
-  Frame,        // group box
-  OptionButton, // radio button; options sharing a container form one exclusive group
-  Label,        // static text
-  Rule,         // a horizontal one-pixel line in the window frame colour
-  Separator,    // a horizontal etched line: a shadow row over a highlight row
-  Icon,         // the built-in icon at its natural size
+  Frame,          // group box
+  OptionButton,   // radio button; options sharing a container form one exclusive group
+  Label,          // static text
+  Rule,           // a horizontal one-pixel line in the window frame colour
+  Separator,      // a horizontal etched line: a shadow row over a highlight row
+  Icon,           // the built-in icon at its natural size
   CallbackWindow, // a plain child window that receives the notification icon's callbacks
 };
 
@@ -41,7 +41,7 @@ struct ControlLayout {
   ControlKind kind;
   const char* name;
   ControlId id = ControlId::None; // for the controls the program hears from or drives
-  int container = kNoContainer; // index of the containing frame in the same layout
+  int container = kNoContainer;   // index of the containing frame in the same layout
   int left = 0;
   int top = 0;
   int width = 0;

@@ -18,7 +18,8 @@ inline constexpr std::array kPopupMenu{
     MenuItem{.caption = nullptr},
     MenuItem{.caption = "Icon"},
     MenuItem{.caption = "Change icon", .level = 2, .command = MenuCommand::ChangeIcon},
-    MenuItem{.caption = "Restore default icon", .level = 2, .command = MenuCommand::RestoreDefaultIcon},
+    MenuItem{
+        .caption = "Restore default icon", .level = 2, .command = MenuCommand::RestoreDefaultIcon},
     MenuItem{.caption = nullptr},
     MenuItem{.caption = "Save settings", .command = MenuCommand::SaveSettings},
     MenuItem{.caption = "Help", .command = MenuCommand::Help},

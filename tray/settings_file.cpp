@@ -33,7 +33,7 @@ public:
     }
     return false;
   }
-  std::string_view takeUntil(auto stop) {
+  template <typename StopAt> std::string_view takeUntil(StopAt stop) {
     const std::size_t start = pos_;
     while (pos_ < text_.size() && !stop(text_[pos_])) {
       ++pos_;

@@ -9,7 +9,8 @@ namespace wexla {
 
 class MouseDialog final : public DialogLogic {
 public:
-  MouseDialog(Windows& windows, EditedSettings& settings) : windows_(windows), settings_(settings) {}
+  MouseDialog(Windows& windows, EditedSettings& settings)
+      : windows_(windows), settings_(settings) {}
 
   void open() override;
   void onClick(ControlId control) override;

@@ -35,7 +35,7 @@ class Tray(wexla.AppTest):
                 before = sorted(os.listdir(app.app_dir))
                 app.start(ready=how != "unreadable")
                 if how == "unreadable":
-                    app.pid = self.session.wait_window(cls=wexla.MAIN_CLASS)["pid"]
+                    app.pid = self.session.wait_window(cls=wexla.main_class())["pid"]
                     self.assertTrue(app.answer().startswith(UNREADABLE))
                     app.wait_ready()
                 self.assertEqual([], self.session.windows(pid=app.pid, visible=True))
@@ -55,7 +55,7 @@ class Tray(wexla.AppTest):
 
     def test_menu_by_keyboard_and_mouse(self):
         app = self.app().start()
-        main = self.session.wait_window(cls=wexla.MAIN_CLASS)
+        main = self.session.wait_window(cls=wexla.main_class())
         self.assertEqual(("Wexla 98", False), (main["title"], main["visible"]))
         self.session.hover_tray()
         self.assertIn("Wexla 98", wh.wait_for(self.session.tooltips, what="the tooltip"))

@@ -15,8 +15,8 @@ TEST(MouseDialog, OpensShowingTheModeWithoutChangingEitherSetting) {
       Program p;
       p.settings = {{"", doubleClickOnly}, unsaved};
       p.choose(MenuCommand::MouseConfiguration);
-      EXPECT_EQ(std::tuple(p.platform.options, p.settings.values.doubleClickOnly, p.settings.unsaved,
-                           p.platform.visible),
+      EXPECT_EQ(std::tuple(p.platform.options, p.settings.values.doubleClickOnly,
+                           p.settings.unsaved, p.platform.visible),
                 std::tuple(Options{{kDouble, doubleClickOnly}, {kSingle, !doubleClickOnly}},
                            doubleClickOnly, unsaved,
                            std::set<WindowId>{WindowId::MouseConfiguration}))
@@ -44,7 +44,7 @@ TEST_F(App, DialogsOpenOnceMouseChoicesTakeEffectAtOnceAndStayUnsavedUntilSaved)
   tray.onTrayMessage(kLeftUp);
   EXPECT_EQ(platform.count("openMail"), 0);
   settings.unsaved = false;
-  mouse.onClick(kDouble); // already selected: nothing new
+  mouse.onClick(kDouble);                  // already selected: nothing new
   choose(MenuCommand::MouseConfiguration); // the open window is kept as it is
   EXPECT_EQ(std::pair(platform.options[kDouble], settings.unsaved), std::pair(false, false));
   mouse.onClick(kSingle);
@@ -55,7 +55,8 @@ TEST_F(App, DialogsOpenOnceMouseChoicesTakeEffectAtOnceAndStayUnsavedUntilSaved)
   EXPECT_EQ(platform.options, (Options{{kDouble, false}, {kSingle, true}}));
   platform.answers = {Answer::No};
   choose(MenuCommand::Quit);
-  EXPECT_EQ(platform.windows, std::set<WindowId>{WindowId::MouseConfiguration}); // it outlives the icon
+  EXPECT_EQ(platform.windows,
+            std::set<WindowId>{WindowId::MouseConfiguration}); // it outlives the icon
 }
 
 TEST(SystemInfo, StartsTheFirstEntryOrTheProgramInTheSecondElseSaysItIsUnavailable) {
@@ -66,19 +67,19 @@ TEST(SystemInfo, StartsTheFirstEntryOrTheProgramInTheSecondElseSaysItIsUnavailab
     Text first, second;
     std::string file, failing, started; // started: "" when the message is shown
     int attempts;                       // programs the platform was asked to start
-  } cases[] = {
-      {"C:\\P.EXE", "C:\\Tools", "", "", "C:\\P.EXE", 1},
-      {none, "C:\\Tools", "C:\\Tools\\msinfo32.exe", "", program, 1},
-      {none, none, "", "", "", 0},
-      {none, "C:\\Tools", "", "", "", 0},                   // no program there
-      {"C:\\Gone.exe", "C:\\Tools", program, "", "", 1},    // the second is not tried
-      {"", "C:\\Tools", program, "", "", 0},                // a value without text
-      {none, "", "\\MSINFO32.EXE", "", "", 0},              // not the drive's root
-      {"C:\\P.EXE", none, "", "readRegistryText", "", 0}};
+  } cases[] = {{"C:\\P.EXE", "C:\\Tools", "", "", "C:\\P.EXE", 1},
+               {none, "C:\\Tools", "C:\\Tools\\msinfo32.exe", "", program, 1},
+               {none, none, "", "", "", 0},
+               {none, "C:\\Tools", "", "", "", 0},                // no program there
+               {"C:\\Gone.exe", "C:\\Tools", program, "", "", 1}, // the second is not tried
+               {"", "C:\\Tools", program, "", "", 0},             // a value without text
+               {none, "", "\\MSINFO32.EXE", "", "", 0},           // not the drive's root
+               {"C:\\P.EXE", none, "", "readRegistryText", "", 0}};
   for (const auto& c : cases) {
     FakePlatform platform;
-    for (const auto& [key, value, entry] : {std::tuple(kMsInfoKey, kMsInfoValue, c.first),
-                                            std::tuple(kToolsLocationKey, kToolsLocationValue, c.second)}) {
+    for (const auto& [key, value, entry] :
+         {std::tuple(kMsInfoKey, kMsInfoValue, c.first),
+          std::tuple(kToolsLocationKey, kToolsLocationValue, c.second)}) {
       if (entry) {
         platform.registry[std::string(key) + "|" + value] = entry;
       }
@@ -89,8 +90,9 @@ TEST(SystemInfo, StartsTheFirstEntryOrTheProgramInTheSecondElseSaysItIsUnavailab
     startSystemInformation({platform, platform, platform, platform});
     const bool started = !c.started.empty();
     EXPECT_EQ(std::tuple(platform.count("startProgram"), platform.calls("tell")),
-              std::tuple(c.attempts, std::vector<std::string>(
-                                         !started, std::string("tell ") + kSysInfoUnavailableText + " /0")))
+              std::tuple(c.attempts,
+                         std::vector<std::string>(!started, std::string("tell ") +
+                                                                kSysInfoUnavailableText + " /0")))
         << c.file << "/" << c.attempts;
     EXPECT_TRUE(!started || platform.calls("startProgram").back() == "startProgram " + c.started)
         << c.file << "/" << c.attempts;

@@ -20,7 +20,8 @@ struct SimulatedCrash : std::runtime_error {
 };
 
 struct FakeIcon final : Icon {
-  FakeIcon(std::string name, std::set<std::string>* released) : name(std::move(name)), released(released) {}
+  FakeIcon(std::string name, std::set<std::string>* released)
+      : name(std::move(name)), released(released) {}
   ~FakeIcon() override {
     if (released != nullptr) {
       released->insert(name);
@@ -39,8 +40,8 @@ class FakePlatform final : public Pictures,
                            public Registry,
                            public Windows {
 public:
-  std::map<std::string, std::string> files; // full path -> bytes
-  std::set<std::string> icons;              // loadable icon files
+  std::map<std::string, std::string> files;                   // full path -> bytes
+  std::set<std::string> icons;                                // loadable icon files
   std::map<std::string, std::optional<std::string>> registry; // "key|value" -> text
   std::set<std::string> startable, openable{"wexla98.hlp", "wexla98.htm"};
   std::deque<Answer> answers; // default Yes
@@ -52,7 +53,7 @@ public:
   std::string programDir = "C:\\Apps\\Wexla", currentDir = "C:\\Work";
 
   std::vector<std::string> log;
-  std::vector<std::string> replies; // what each box, menu or file dialog that was shown answered
+  std::vector<std::string> replies;    // what each box, menu or file dialog that was shown answered
   std::string trayIcon;                // what the notification area shows; "" = nothing
   std::set<std::string> releasedIcons; // loaded icons whose owner let them go
   std::set<WindowId> windows, visible;
@@ -63,8 +64,8 @@ public:
     return folder.ends_with('\\') ? folder + name : folder + "\\" + name;
   }
   int count(const std::string& start) const {
-    return static_cast<int>(std::count_if(log.begin(), log.end(),
-                                          [&](const std::string& line) { return line.starts_with(start); }));
+    return static_cast<int>(std::count_if(
+        log.begin(), log.end(), [&](const std::string& line) { return line.starts_with(start); }));
   }
   std::vector<std::string> calls(const std::string& start) const {
     std::vector<std::string> found;
@@ -72,8 +73,12 @@ public:
                  [&](const std::string& line) { return line.starts_with(start); });
     return found;
   }
-  static std::string replyText(Answer answer) { return answer == Answer::Yes ? "Yes" : answer == Answer::No ? "No" : "None"; }
-  static std::string replyText(MenuCommand command) { return "menu " + std::to_string(static_cast<int>(command)); }
+  static std::string replyText(Answer answer) {
+    return answer == Answer::Yes ? "Yes" : answer == Answer::No ? "No" : "None";
+  }
+  static std::string replyText(MenuCommand command) {
+    return "menu " + std::to_string(static_cast<int>(command));
+  }
   static std::string replyText(const std::string& path) { return path; }
   bool told(const std::string& start) const { return count("tell " + start) > 0; }
 
@@ -124,7 +129,8 @@ public:
   }
   std::optional<std::string> readFile(const std::string& name, std::size_t maxBytes) override {
     const auto it = find(name);
-    const bool ok = !fails("readFile " + name) && it != files.end() && it->second.size() <= maxBytes;
+    const bool ok =
+        !fails("readFile " + name) && it != files.end() && it->second.size() <= maxBytes;
     return ok ? std::optional(it->second) : std::nullopt;
   }
   bool writeNewFile(const std::string& name, const std::string& bytes) override {
@@ -150,7 +156,7 @@ public:
                                               const std::string& value) override {
     const auto it = registry.find(key + "|" + value);
     return fails("readRegistryText " + key + "|" + value) || it == registry.end() ? std::nullopt
-                                                                                   : it->second;
+                                                                                  : it->second;
   }
 
   bool createWindow(WindowId window) override {
@@ -183,7 +189,8 @@ private:
     return failing.count(name) != 0;
   }
   bool showIcon(const std::string& call, const Icon& icon) {
-    const std::string name = &icon == &builtin_ ? "builtin" : dynamic_cast<const FakeIcon&>(icon).name;
+    const std::string name =
+        &icon == &builtin_ ? "builtin" : dynamic_cast<const FakeIcon&>(icon).name;
     return !fails(call + name) && (trayIcon = name, true);
   }
   // Calls made while the box or menu is open come after it in the log; a box that could not
@@ -214,7 +221,8 @@ private:
     return std::find_if(files.begin(), files.end(),
                         [&](const auto& entry) { return upper(entry.first) == wanted; });
   }
-  struct BuiltinIcon final : Icon {} builtin_;
+  struct BuiltinIcon final : Icon {
+  } builtin_;
 };
 
 } // namespace wexla::test

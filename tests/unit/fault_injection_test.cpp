@@ -118,7 +118,8 @@ std::vector<std::string> brokenPromises(const Program& p, const Command& command
   const auto replied = [&f](const std::string& reply) {
     return std::count(f.replies.begin(), f.replies.end(), reply) > 0;
   };
-  const bool saveAsked = replied("Yes") || replied(FakePlatform::replyText(MenuCommand::SaveSettings));
+  const bool saveAsked =
+      replied("Yes") || replied(FakePlatform::replyText(MenuCommand::SaveSettings));
   bool iconDropped = false;
   for (const std::string& reply : f.replies) {
     iconDropped |= reply.ends_with(".ico") && p.settings.values.iconPath != reply;
@@ -201,7 +202,8 @@ TEST_P(EveryCommand, KeepsItsPromisesWithEachCallFailingAndLeavesAWholeFileWhere
     restarted.platform.files = stopped.platform.files;
     restarted.platform.currentDir = restarted.platform.programDir;
     restarted.tray.start();
-    EXPECT_EQ(restarted.platform.told(kUnreadableSettingsText), before && !parseSettingsFile(*before))
+    EXPECT_EQ(restarted.platform.told(kUnreadableSettingsText),
+              before && !parseSettingsFile(*before))
         << call;
   }
 }

@@ -57,7 +57,8 @@ TEST(MenuLayout, NestsWellAndOffersEveryCommandOnce) {
   std::set<MenuCommand> commands;
   for (std::size_t i = 0; i < items.size(); ++i) {
     const MenuItem& item = items[i];
-    const std::string name = item.caption == nullptr ? "separator " + std::to_string(i) : item.caption;
+    const std::string name =
+        item.caption == nullptr ? "separator " + std::to_string(i) : item.caption;
     ASSERT_TRUE(item.level == 1 || item.level == 2) << name;
     const bool separator = item.caption == nullptr;
     const bool opener = i + 1 < items.size() && items[i + 1].level > item.level;

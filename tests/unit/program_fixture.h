@@ -19,9 +19,8 @@ struct Program {
   MouseDialog mouse{platform, settings};
   AboutDialog about{platform, {platform, platform, platform, platform}};
   DialogTable dialogs{&mouse, &about};
-  TrayProgram tray{{platform, platform, platform, platform, platform, platform, platform},
-                   settings,
-                   dialogs};
+  TrayProgram tray{
+      {platform, platform, platform, platform, platform, platform, platform}, settings, dialogs};
 
   void choose(MenuCommand command) {
     platform.menuChoices.push_back(command);

@@ -14,7 +14,8 @@ namespace {
 
 // The path is written as it is, commas and all.
 TEST(SettingsLine, WritesTheNotation) {
-  EXPECT_EQ(formatSettingsLine({"C:\\Icons\\a b,c.ico", true}), "\"C:\\Icons\\a b,c.ico\",#TRUE#\r\n");
+  EXPECT_EQ(formatSettingsLine({"C:\\Icons\\a b,c.ico", true}),
+            "\"C:\\Icons\\a b,c.ico\",#TRUE#\r\n");
   EXPECT_EQ(formatSettingsLine({"", false}), "\"\",#FALSE#\r\n");
 }
 
@@ -41,8 +42,7 @@ TEST(SettingsLine, ReadsTheLenientFormsAndRejectsWhatIsNotTheNotation) {
       const std::string buffer = text + "9\"";
       const auto read = parseSettingsFile(std::string_view(buffer).substr(0, text.size()));
       ASSERT_EQ(read.has_value(), mode != kRejected) << text;
-      EXPECT_TRUE(!read || (*read == Settings{"a", mode == kTrue}))
-          << text;
+      EXPECT_TRUE(!read || (*read == Settings{"a", mode == kTrue})) << text;
     }
   }
   const std::string longest(kMaxIconPathLength, 'x');

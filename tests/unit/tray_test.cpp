@@ -37,7 +37,8 @@ TEST_F(App, OneSessionFromStartToQuit) {
             std::pair(kRedFile, std::set<std::string>{kBlueFile}));
 
   choose(MenuCommand::SaveSettings);
-  EXPECT_EQ(platform.files[platform.programDir + "\\wexla.ini"], "\"" + kRedFile + "\",#FALSE#\r\n");
+  EXPECT_EQ(platform.files[platform.programDir + "\\wexla.ini"],
+            "\"" + kRedFile + "\",#FALSE#\r\n");
   EXPECT_EQ(platform.currentDir, platform.programDir);
 
   platform.trayIcon.clear();
@@ -48,7 +49,8 @@ TEST_F(App, OneSessionFromStartToQuit) {
   EXPECT_TRUE(platform.count("ask") == 0 && platform.mainClosed); // saved: nothing to ask
   tray.close();
   tray.onShellRestarted();
-  EXPECT_EQ(std::tuple(platform.trayIcon, platform.count("removeIcon"), platform.count("closeMainWindow")),
+  EXPECT_EQ(std::tuple(platform.trayIcon, platform.count("removeIcon"),
+                       platform.count("closeMainWindow")),
             std::tuple("", 1, 1));
 }
 
@@ -143,10 +145,11 @@ TEST(Help, OpensTheHelpFileOrElseThePage) {
 
 TEST(Quit, AsksOnlyWhenUnsavedAndEndsOnlyOnNoOrASuccessfulSave) {
   // unsaved, answer, the save fails, the program ends
-  const std::tuple<bool, Answer, bool, bool> cases[] = {
-      {false, Answer::Yes, false, true}, {true, Answer::No, false, true},
-      {true, Answer::Yes, false, true},  {true, Answer::Yes, true, false},
-      {true, Answer::None, false, false}};
+  const std::tuple<bool, Answer, bool, bool> cases[] = {{false, Answer::Yes, false, true},
+                                                        {true, Answer::No, false, true},
+                                                        {true, Answer::Yes, false, true},
+                                                        {true, Answer::Yes, true, false},
+                                                        {true, Answer::None, false, false}};
   for (const auto& [unsaved, answer, saveFails, ends] : cases) {
     Program p;
     p.tray.start();

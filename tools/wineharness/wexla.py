@@ -13,29 +13,36 @@ from .session import Session
 from .shell import X_RIGHT
 
 CAPTION = "Wexla 98"
-MAIN_CLASS = "Wexla98Main"
 SETTINGS_NAME = "wexla.ini"
 HELP_NAME = "wexla98.hlp"
 MOUSE_TITLE = "Mouse configuration"
 ABOUT_TITLE = "About Wexla 98"
 OPEN_TITLE = "Open"
-# Written from the program's menu layout by the native build (tools/menu_rows.cpp).
-MENU_ROWS_FILE = os.environ.get("WEXLA_MENU_ROWS") or os.path.join(
-    os.path.dirname(__file__), "..", "..", "build", "native", "menu_rows.json")
+# Written from the program's own definitions by the native build (tools/program_facts.cpp).
+FACTS_FILE = os.environ.get("WEXLA_PROGRAM_FACTS") or os.path.join(
+    os.path.dirname(__file__), "..", "..", "build", "native", "program_facts.json")
 TYPING_DELAY_MS = 10
 START_TIMEOUT = 60.0
 
 
 @functools.lru_cache(maxsize=None)
+def facts():
+    """Window classes, the tray icon's id and the pop-up menu's rows, as the program has them."""
+    try:
+        with open(FACTS_FILE) as written:
+            return json.load(written)
+    except OSError as error:
+        raise HarnessError("no program facts (scripts/build.sh native writes them): %s" % error)
+
+
+def main_class():
+    return facts()["classes"]["main"]
+
+
 def menu_rows():
     """The pop-up menu's rows top to bottom as the Down key reaches them (separators skipped),
     and the rows of its sub-menu."""
-    try:
-        with open(MENU_ROWS_FILE) as rows:
-            menu = json.load(rows)
-    except OSError as error:
-        raise HarnessError("no menu rows (scripts/build.sh native writes them): %s" % error)
-    return [row for row in menu["rows"] if row is not None], menu["submenu"]
+    return [row for row in facts()["rows"] if row is not None], facts()["submenu"]
 
 
 def exe():
@@ -76,7 +83,7 @@ class App:
 
     def wait_ready(self):
         # The window shows once the icon is added; a busy machine may keep Wine's tray waiting.
-        self.pid = self.session.wait_window(START_TIMEOUT, cls=MAIN_CLASS)["pid"]
+        self.pid = self.session.wait_window(START_TIMEOUT, cls=main_class())["pid"]
         self.session.wait_tray()
         wait_for(lambda: self.session.probe("icon-exists"), what="the program's tray icon")
 
