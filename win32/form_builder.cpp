@@ -260,6 +260,12 @@ bool createControls(HWND form, const FormLayout& layout, HINSTANCE instance, HIC
     if (window == nullptr) {
       return false;
     }
+    if (control.kind == ControlKind::Separator) {
+      // The control gives itself the width of its edges on top of the design's; the design
+      // gives the line's length.
+      SetWindowPos(window, nullptr, 0, 0, twipsToPixelsX(control.width), kSeparatorHeight,
+                   SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
     if (hasText(control.kind)) {
       SendMessageA(window, WM_SETFONT,
                    reinterpret_cast<WPARAM>(state.font(fontKeyOf(control.font))), FALSE);

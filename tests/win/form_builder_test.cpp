@@ -1,6 +1,7 @@
 // Builds every window design with the form builder and checks what Windows made of it, at
-// whatever resolution the screen has: the form and each control scaled from twips, fonts from
-// points, and each label's text fitting in the font its control really draws with.
+// whatever resolution the screen has: the form and each control scaled from twips (the lines
+// at their fixed heights), fonts from points, each label's text fitting in the font its control
+// really draws with, and the lines and the icon as the system's static controls that draw them.
 // Exit code 0 when all pass.
 #include "resources/form_layouts.h"
 #include "tests/win/win_check.h"
@@ -10,6 +11,7 @@
 #include <windows.h>
 
 #include <array>
+#include <climits>
 #include <string>
 
 namespace {
@@ -41,13 +43,61 @@ std::string textOf(HWND window) {
   return text.data();
 }
 
-// Controls are found by identifier, or by caption when the program never addresses them.
-HWND controlOf(HWND form, const ControlLayout& c) {
+// Whether the window is the system control that the form builder makes of the kind.
+bool isOfKind(HWND w, ControlKind kind) {
+  std::array<char, 64> name{};
+  GetClassNameA(w, name.data(), static_cast<int>(name.size()));
+  const auto style = static_cast<DWORD>(GetWindowLongPtrA(w, GWL_STYLE));
+  const bool button = lstrcmpiA(name.data(), "Button") == 0;
+  const bool label = lstrcmpiA(name.data(), "Static") == 0;
+  const DWORD buttonType = style & BS_TYPEMASK;
+  const DWORD staticType = style & SS_TYPEMASK;
+  switch (kind) {
+  case ControlKind::PushButton:
+    return button && (buttonType == BS_PUSHBUTTON || buttonType == BS_DEFPUSHBUTTON);
+  case ControlKind::Frame:
+    return button && buttonType == BS_GROUPBOX;
+  case ControlKind::OptionButton:
+    return button && buttonType == BS_AUTORADIOBUTTON;
+  case ControlKind::Label:
+    return label && (staticType == SS_LEFT || staticType == SS_LEFTNOWORDWRAP);
+  case ControlKind::Rule:
+    return label && staticType == SS_BLACKRECT;
+  case ControlKind::Separator:
+    return label && staticType == SS_ETCHEDHORZ;
+  case ControlKind::Icon:
+    return label && staticType == SS_ICON;
+  case ControlKind::CallbackWindow:
+    return lstrcmpiA(name.data(), wexla::kTrayCallbackClass) == 0;
+  }
+  return false;
+}
+
+// The form's windows come in Tab order, then the controls without a Tab stop in design order.
+bool createdBefore(const ControlLayout& a, const ControlLayout& b) {
+  const auto key = [](const ControlLayout& c) {
+    return c.tabIndex == wexla::kNoTabStop ? INT_MAX : c.tabIndex;
+  };
+  return key(a) < key(b) || (key(a) == key(b) && &a < &b);
+}
+
+// Controls are found by identifier; the others, which only a person tells apart, by kind and
+// caption, the n-th such in creation order. The window must be of the control's kind.
+HWND controlOf(HWND form, const FormLayout& layout, const ControlLayout& c) {
   if (c.id != wexla::ControlId{}) {
-    return GetDlgItem(form, static_cast<int>(c.id));
+    HWND w = GetDlgItem(form, static_cast<int>(c.id));
+    return w != nullptr && isOfKind(w, c.kind) ? w : nullptr;
+  }
+  const auto alike = [&c](const ControlLayout& other) {
+    return other.id == wexla::ControlId{} && other.kind == c.kind &&
+           std::string(other.caption) == c.caption;
+  };
+  int earlier = 0;
+  for (const ControlLayout& other : layout.controls) {
+    earlier += alike(other) && createdBefore(other, c) ? 1 : 0;
   }
   for (HWND w = GetWindow(form, GW_CHILD); w != nullptr; w = GetWindow(w, GW_HWNDNEXT)) {
-    if (c.caption[0] != '\0' && textOf(w) == c.caption) {
+    if (isOfKind(w, c.kind) && textOf(w) == c.caption && earlier-- == 0) {
       return w;
     }
   }
@@ -72,17 +122,33 @@ void checkLabelFits(const ControlLayout& c, HWND label) {
   check(area.right <= px(c.width) && area.bottom <= px(c.height), c.name, __LINE__);
 }
 
-void checkForm(const FormLayout& layout, HWND owner) {
-  HWND form =
-      wexla::createForm(layout, GetModuleHandleA(nullptr), owner, nullptr, nullptr, formProc);
+int designedHeight(const ControlLayout& c) {
+  switch (c.kind) {
+  case ControlKind::Separator:
+    return wexla::kSeparatorHeight;
+  case ControlKind::Rule:
+    return wexla::kRuleHeight;
+  default:
+    return px(c.height);
+  }
+}
+
+void checkForm(const FormLayout& layout, HWND owner, HICON icon) {
+  HWND form = wexla::createForm(layout, GetModuleHandleA(nullptr), owner, icon, icon, formProc);
   RECT client{};
   GetClientRect(form, &client);
   CHECK(form != nullptr && client.right == px(layout.clientWidth) &&
         client.bottom == px(layout.clientHeight));
+  int children = 0;
+  for (HWND w = GetWindow(form, GW_CHILD); w != nullptr; w = GetWindow(w, GW_HWNDNEXT)) {
+    ++children;
+  }
+  CHECK_EQ(children, layout.controls.size());
   for (const ControlLayout& c : layout.controls) {
-    HWND w = controlOf(form, c);
+    HWND w = controlOf(form, layout, c);
+    check(w != nullptr, c.name, __LINE__);
     if (w == nullptr) {
-      continue; // lines and images are painted, not windows
+      continue;
     }
     const ControlLayout* frame =
         c.container == wexla::kNoContainer ? nullptr : &layout.controls[c.container];
@@ -92,8 +158,14 @@ void checkForm(const FormLayout& layout, HWND owner) {
     checkEqual(box.left, px(c.left + (frame ? frame->left : 0)), c.name, __LINE__);
     checkEqual(box.top, px(c.top + (frame ? frame->top : 0)), c.name, __LINE__);
     checkEqual(box.right - box.left, px(c.width), c.name, __LINE__);
-    checkEqual(box.bottom - box.top, px(c.height), c.name, __LINE__);
-    if (c.kind == ControlKind::PictureBox) {
+    checkEqual(box.bottom - box.top, designedHeight(c), c.name, __LINE__);
+    if (c.kind == ControlKind::Icon) {
+      check(SendMessageA(w, STM_GETICON, 0, 0) == reinterpret_cast<LRESULT>(icon), c.name,
+            __LINE__);
+    }
+    const bool hasText = c.kind == ControlKind::PushButton || c.kind == ControlKind::Frame ||
+                         c.kind == ControlKind::OptionButton || c.kind == ControlKind::Label;
+    if (!hasText) {
       continue;
     }
     LOGFONTA font{};
@@ -119,15 +191,16 @@ int main() {
   HDC screen = GetDC(nullptr);
   dpi = GetDeviceCaps(screen, LOGPIXELSX);
   ReleaseDC(nullptr, screen);
-  const WNDCLASSA hook{0,       DefWindowProcA, 0,       0,       GetModuleHandleA(nullptr),
-                       nullptr, nullptr,        nullptr, nullptr, wexla::kPictureBoxClass};
-  CHECK(RegisterClassA(&hook) != 0);
+  const WNDCLASSA callback{0,       DefWindowProcA, 0,       0,       GetModuleHandleA(nullptr),
+                           nullptr, nullptr,        nullptr, nullptr, wexla::kTrayCallbackClass};
+  CHECK(RegisterClassA(&callback) != 0);
+  HICON icon = LoadIconA(nullptr, reinterpret_cast<LPCSTR>(IDI_APPLICATION));
 
-  HWND main = wexla::createForm(wexla::kMainFormLayout, GetModuleHandleA(nullptr), nullptr, nullptr,
-                                nullptr, formProc);
-  checkForm(wexla::kMainFormLayout, nullptr);
-  checkForm(wexla::kMouseFormLayout, main);
-  checkForm(wexla::kAboutFormLayout, main);
+  HWND main = wexla::createForm(wexla::kMainWindowLayout, GetModuleHandleA(nullptr), nullptr, icon,
+                                icon, formProc);
+  checkForm(wexla::kMainWindowLayout, nullptr, icon);
+  checkForm(wexla::dialogLayout(wexla::WindowId::MouseConfiguration), main, icon);
+  checkForm(wexla::dialogLayout(wexla::WindowId::About), main, icon);
   DestroyWindow(main);
   return wexla::wincheck::finish();
 }

@@ -1,134 +1,186 @@
-// The Win32 side of the platform boundary against a real Windows (Wine): registry reads, the
-// ordinary-file search, file replacement, icon loading and the notification icon. Exit code 0
-// when every check passes.
-#include "dialogs/about/sys_info.h"
+// The Win32 roles against a real Windows (Wine): registry reads, the ordinary-file search, file
+// replacement, icon loading, the notification icon's record and the real pop-up menu. Exit
+// code 0 when every check passes.
+#include "platform/menu_command.h"
 #include "tests/win/win_check.h"
-#include "win32/win32_port.h"
+#include "win32/popup_menu.h"
+#include "win32/win32_files.h"
+#include "win32/win32_pictures.h"
+#include "win32/win32_windows.h"
 
-#include <shellapi.h>
 #include <windows.h>
 
+#include <array>
 #include <string>
 
 namespace {
 
-using wexla::GetKeyValue;
-using wexla::kHkeyLocalMachine;
 constexpr const char* kTestKey = "SOFTWARE\\Wexla98Tests";
 
-wexla::ProgramWindows windows;
-wexla::Win32Port port(GetModuleHandleA(nullptr), windows);
+wexla::Win32Files files;
 
 std::string readBytes(const std::string& path) {
-  return port.readFile(path, 1 << 20).value_or("<unreadable>");
+  return files.readFile(path, 1 << 20).value_or("<unreadable>");
 }
 
-// Read through HKEY_LOCAL_MACHINE passed as the 32-bit number, which must reach the real root
-// on 64-bit Windows too (Wine also accepts it unextended); a string fills at most 1024 bytes
-// with its NUL.
+// A value and its terminating NUL fill at most 1024 bytes; longer ones are not read at all.
 void registryReads() {
   HKEY key = nullptr;
   CHECK_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, kTestKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
                            &key, nullptr),
            ERROR_SUCCESS);
-  const struct {
-    const char* name;
-    std::string data;
-    int result; // -1 read, 0 not read, 1 no data
-    std::string text;
-  } cases[] = {
-      {"fits", std::string(1023, 'a') + '\0', -1, std::string(1023, 'a')},
-      {"long", std::string(1024, 'a') + '\0', 0, ""},
-      {"nodata", "", 1, "before"},
+  const std::string fits = std::string(1023, 'a') + '\0';
+  const std::string tooLong = std::string(1024, 'a') + '\0';
+  const DWORD number = 4000000000u; // bit 31 set: a value bit, not a sign
+  RegSetValueExA(key, "fits", 0, REG_SZ, reinterpret_cast<const BYTE*>(fits.data()),
+                 static_cast<DWORD>(fits.size()));
+  RegSetValueExA(key, "long", 0, REG_SZ, reinterpret_cast<const BYTE*>(tooLong.data()),
+                 static_cast<DWORD>(tooLong.size()));
+  RegSetValueExA(key, "empty", 0, REG_SZ, nullptr, 0);
+  RegSetValueExA(key, "number", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&number),
+                 sizeof number);
+  wexla::Win32Registry registry;
+  const auto read = [&](const char* value) {
+    return registry.readRegistryText(wexla::RegistryRoot::LocalMachine, kTestKey, value);
   };
-  for (const auto& c : cases) {
-    RegSetValueExA(key, c.name, 0, REG_SZ, reinterpret_cast<const BYTE*>(c.data.data()),
-                   static_cast<DWORD>(c.data.size()));
-    std::string text = "before";
-    int result = 1;
-    try {
-      result = GetKeyValue(port, kHkeyLocalMachine, kTestKey, c.name, text);
-    } catch (const wexla::RegistryValueWithoutData&) {
-    }
-    wexla::wincheck::check(result == c.result && text == c.text, c.name, __LINE__);
-  }
+  CHECK(read("fits") == std::string(1023, 'a'));
+  CHECK(!read("long"));
+  CHECK(read("empty") == "");
+  CHECK(read("number") == "4000000000");
+  CHECK(!read("missing"));
+  CHECK(!registry.readRegistryText(wexla::RegistryRoot::LocalMachine, "SOFTWARE\\NoSuchKey98",
+                                   "fits"));
   RegCloseKey(key);
   RegDeleteKeyA(HKEY_LOCAL_MACHINE, kTestKey);
 }
 
 // Only ordinary files count, whatever the case of their name; a replacement is all or nothing.
-void files(const std::string& dir) {
-  CHECK(port.setCurrentDirectory(dir));
+void fileSearchAndReplacement(const std::string& dir) {
+  CHECK(files.enterFolder(dir));
   const std::string ini = dir + "\\WEXLA.INI";
-  CHECK(port.writeNewFile(ini, "\"old\",#FALSE#\r\n"));
+  CHECK(files.writeNewFile(ini, "\"old\",#FALSE#\r\n"));
   for (const DWORD attributes : {FILE_ATTRIBUTE_NORMAL, FILE_ATTRIBUTE_READONLY,
                                  FILE_ATTRIBUTE_HIDDEN, FILE_ATTRIBUTE_SYSTEM}) {
     SetFileAttributesA(ini.c_str(), attributes);
     const bool ordinary =
         attributes == FILE_ATTRIBUTE_NORMAL || attributes == FILE_ATTRIBUTE_READONLY;
-    CHECK(port.findOrdinaryFile("wexla.ini") == (ordinary ? "WEXLA.INI" : ""));
+    CHECK(files.findOrdinaryFile("wexla.ini") == (ordinary ? "WEXLA.INI" : ""));
   }
   SetFileAttributesA(ini.c_str(), FILE_ATTRIBUTE_NORMAL);
-  CHECK(port.writeNewFile("wexla.ini.new", "\"new\",#TRUE#\r\n"));
-  CHECK(port.replaceFile("wexla.ini.new", "wexla.ini"));
-  CHECK(!port.replaceFile("no-such-file", "wexla.ini"));
-  CHECK(readBytes(ini) == "\"new\",#TRUE#\r\n" && port.findOrdinaryFile("wexla.ini.new").empty());
+  CHECK(files.writeNewFile("wexla.ini.new", "\"new\",#TRUE#\r\n"));
+  CHECK(files.replaceFile("wexla.ini.new", "wexla.ini"));
+  CHECK(!files.replaceFile("no-such-file", "wexla.ini"));
+  CHECK(readBytes(ini) == "\"new\",#TRUE#\r\n" && files.findOrdinaryFile("wexla.ini.new").empty());
+  CHECK(!files.readFile("wexla.ini", 3));
   DeleteFileA(ini.c_str());
   CreateDirectoryA(ini.c_str(), nullptr);
-  CHECK(port.findOrdinaryFile("wexla.ini").empty() && !port.readFile("wexla.ini", 100));
+  CHECK(files.findOrdinaryFile("wexla.ini").empty() && !files.readFile("wexla.ini", 100));
   RemoveDirectoryA(ini.c_str());
+}
+
+int iconWidth(HICON icon) {
+  ICONINFO info{};
+  BITMAP bitmap{};
+  if (icon == nullptr || GetIconInfo(icon, &info) == FALSE) {
+    return 0;
+  }
+  GetObjectA(info.hbmColor, sizeof bitmap, &bitmap);
+  DeleteObject(info.hbmColor);
+  DeleteObject(info.hbmMask);
+  return bitmap.bmWidth;
 }
 
 // Icons, the built-in one too, come at the size the system asks for (it grows with DPI);
 // anything but an icon file loads nothing.
-void icons(const std::string& dir) {
+void icons(wexla::Win32Pictures& pictures, const std::string& dir) {
   const std::string good = dir + "\\good icon, 1.ico";
   CHECK(CopyFileA(WEXLA_TEST_ICON, good.c_str(), FALSE));
-  const wexla::IconHandle loaded = port.loadIconFile(good);
-  for (const wexla::IconHandle icon : {loaded, port.builtinIcon()}) {
-    ICONINFO info{};
-    BITMAP bitmap{};
-    CHECK(GetIconInfo(reinterpret_cast<HICON>(icon), &info));
-    GetObjectA(info.hbmColor, sizeof bitmap, &bitmap);
-    CHECK_EQ(bitmap.bmWidth, GetSystemMetrics(SM_CXSMICON));
-    DeleteObject(info.hbmColor);
-    DeleteObject(info.hbmMask);
+  const std::unique_ptr<wexla::Icon> loaded = pictures.loadIcon(good);
+  CHECK(loaded != nullptr);
+  if (loaded != nullptr) {
+    CHECK_EQ(iconWidth(wexla::iconHandle(*loaded)), GetSystemMetrics(SM_CXSMICON));
   }
-  port.destroyIcon(loaded);
+  CHECK_EQ(iconWidth(wexla::iconHandle(pictures.builtinIcon())), GetSystemMetrics(SM_CXSMICON));
+  CHECK_EQ(iconWidth(pictures.bigIcon()), GetSystemMetrics(SM_CXICON));
   for (const std::string& bytes : {std::string(), readBytes(good).substr(0, 30),
                                    std::string("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16)}) {
-    CHECK(port.writeNewFile(dir + "\\bad.ico", bytes));
-    CHECK(port.loadIconFile(dir + "\\bad.ico") == wexla::kNoIcon);
+    CHECK(files.writeNewFile(dir + "\\bad.ico", bytes));
+    CHECK(pictures.loadIcon(dir + "\\bad.ico") == nullptr);
   }
-  CHECK(port.loadIconFile(dir + "\\missing.ico") == wexla::kNoIcon);
+  CHECK(pictures.loadIcon(dir + "\\missing.ico") == nullptr);
 }
 
-void notificationIcon() {
+// The record the shell gets, and that the shell takes it.
+void notificationIcon(wexla::Win32Pictures& pictures) {
   HWND window = CreateWindowExA(0, "STATIC", "tray test", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr,
                                 GetModuleHandleA(nullptr), nullptr);
-  const auto handle = reinterpret_cast<wexla::WindowHandle>(window);
-  wexla::TrayIconRecord record{
-      sizeof record,      handle,    1, NIF_MESSAGE | NIF_ICON | NIF_TIP, WM_MOUSEMOVE,
-      port.builtinIcon(), "Wexla 98"};
+  HICON icon = wexla::iconHandle(pictures.builtinIcon());
+  NOTIFYICONDATAA record = wexla::trayIconRecord(window, icon);
   CHECK_EQ(record.cbSize, NOTIFYICONDATAA_V1_SIZE);
-  CHECK(port.notifyIcon(wexla::TrayMessage::Add, record));
-  CHECK(port.notifyIcon(wexla::TrayMessage::Modify, record));
-  CHECK(port.notifyIcon(wexla::TrayMessage::Delete, record));
-  CHECK(!port.notifyIcon(wexla::TrayMessage::Modify, record));
+  CHECK(record.hWnd == window && record.hIcon == icon);
+  CHECK_EQ(record.uID, 1);
+  CHECK_EQ(record.uFlags, NIF_MESSAGE | NIF_ICON | NIF_TIP);
+  CHECK_EQ(record.uCallbackMessage, WM_MOUSEMOVE);
+  CHECK(std::string(record.szTip) == "Wexla 98");
+  CHECK(Shell_NotifyIconA(NIM_ADD, &record));
+  CHECK(Shell_NotifyIconA(NIM_MODIFY, &record));
+  CHECK(Shell_NotifyIconA(NIM_DELETE, &record));
+  CHECK(!Shell_NotifyIconA(NIM_MODIFY, &record));
   DestroyWindow(window);
+}
+
+// One row of a built menu as "caption" or "-" for a separator, "caption>" when it opens a
+// sub-menu.
+std::string menuRow(HMENU menu, int position) {
+  std::array<char, 64> caption{};
+  MENUITEMINFOA info{};
+  info.cbSize = sizeof info;
+  info.fMask = MIIM_FTYPE | MIIM_SUBMENU;
+  if (GetMenuItemInfoA(menu, position, TRUE, &info) == FALSE) {
+    return "<missing>";
+  }
+  if ((info.fType & MFT_SEPARATOR) != 0) {
+    return "-";
+  }
+  GetMenuStringA(menu, position, caption.data(), static_cast<int>(caption.size()), MF_BYPOSITION);
+  return std::string(caption.data()) + (info.hSubMenu != nullptr ? ">" : "");
+}
+
+// The rows in order, against the text the user reads: a change of the menu's data that moves,
+// renames or drops a row fails here.
+void popupMenu() {
+  const wexla::OwnedMenu menu = wexla::buildPopupMenu();
+  CHECK(menu.valid());
+  const std::array<const char*, 9> rows{
+      "Mouse configuration", "-", "Icon>", "-", "Save settings", "Help", "About", "-", "Quit"};
+  CHECK_EQ(GetMenuItemCount(menu.get()), rows.size());
+  for (std::size_t i = 0; i < rows.size(); ++i) {
+    wexla::wincheck::check(menuRow(menu.get(), static_cast<int>(i)) == rows[i], rows[i], __LINE__);
+  }
+  HMENU icon = GetSubMenu(menu.get(), 2);
+  CHECK_EQ(GetMenuItemCount(icon), 2);
+  CHECK(menuRow(icon, 0) == "Change icon" && menuRow(icon, 1) == "Restore default icon");
+  // Each row's id is the command the program carries out for it.
+  using wexla::MenuCommand;
+  CHECK_EQ(GetMenuItemID(menu.get(), 0), static_cast<int>(MenuCommand::MouseConfiguration));
+  CHECK_EQ(GetMenuItemID(icon, 1), static_cast<int>(MenuCommand::RestoreDefaultIcon));
+  CHECK_EQ(GetMenuItemID(menu.get(), 5), static_cast<int>(MenuCommand::Help));
+  CHECK_EQ(GetMenuItemID(menu.get(), 8), static_cast<int>(MenuCommand::Quit));
 }
 
 } // namespace
 
 int main() {
-  char temp[MAX_PATH] = {};
-  GetTempPathA(MAX_PATH, temp);
+  std::array<char, MAX_PATH> temp{};
+  GetTempPathA(static_cast<DWORD>(temp.size()), temp.data());
   const std::string dir =
-      temp + std::string("wexla-win-tests-") + std::to_string(GetCurrentProcessId());
+      temp.data() + std::string("wexla-win-tests-") + std::to_string(GetCurrentProcessId());
   CreateDirectoryA(dir.c_str(), nullptr);
+  wexla::Win32Pictures pictures(GetModuleHandleA(nullptr));
   registryReads();
-  files(dir);
-  icons(dir);
-  notificationIcon();
+  fileSearchAndReplacement(dir);
+  icons(pictures, dir);
+  notificationIcon(pictures);
+  popupMenu();
   return wexla::wincheck::finish();
 }

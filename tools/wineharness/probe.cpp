@@ -4,6 +4,11 @@
 // Output: one JSON object per line. Exit code 0 on success, 1 when the target is not found,
 // 2 on a usage error. Started with no command (as a copy standing in for another program) it
 // appends its command line to its own path plus ".log".
+
+// The program's own facts, written once: its window classes and its tray icon's id.
+#include "platform/tray_messages.h"
+#include "resources/form_layouts.h"
+
 #include <windows.h>
 
 #include <psapi.h>
@@ -26,13 +31,12 @@ constexpr int kExitUsage = 2;
 constexpr UINT kMessageTimeoutMs = 2000;
 constexpr int kTextBufferSize = 4096;
 constexpr int kClassBufferSize = 256;
-constexpr UINT kTrayIconId = 1;
-constexpr WPARAM kInjectedCallbackWParam = 1;
 const char kStartLogSuffix[] = ".log";
 constexpr int kNumberBase = 0; // strtoull: accepts decimal and 0x-prefixed hex
 
-const char* const kMainWindowClass = "Wexla98Main";
-const char* const kHookWindowClass = "Wexla98Hook";
+using wexla::kMainWindowClass;
+using wexla::kTrayCallbackClass;
+using wexla::kTrayIconId;
 const char* const kTooltipClass = "tooltips_class32";
 const char* const kButtonClass = "Button";
 
@@ -216,7 +220,7 @@ HWND trayCallbackWindow() {
     if (className(window) != kMainWindowClass)
       continue;
     for (HWND child : descendantWindows(window))
-      if (className(child) == kHookWindowClass)
+      if (className(child) == kTrayCallbackClass)
         return child;
   }
   return nullptr;
@@ -340,7 +344,8 @@ int injectCallback(const char* eventText) {
   LPARAM event = static_cast<LPARAM>(std::strtol(eventText, nullptr, kNumberBase));
   DWORD_PTR result = 0;
   // A right-button event opens a modal menu inside the handler; the timeout lets us return.
-  LRESULT answered = SendMessageTimeoutA(callback, WM_MOUSEMOVE, kInjectedCallbackWParam, event,
+  // As the shell sends it: the callback message, the icon's id, the mouse message.
+  LRESULT answered = SendMessageTimeoutA(callback, wexla::kTrayCallbackMessage, kTrayIconId, event,
                                          SMTO_ABORTIFHUNG, kMessageTimeoutMs, &result);
   JsonLine()
       .number("hwnd", handleNumber(callback))
