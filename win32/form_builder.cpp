@@ -25,12 +25,12 @@ struct ScreenResolution {
 
 // The process is DPI-aware at the system resolution, which cannot change while it runs.
 const ScreenResolution& screenResolution() {
-  static const ScreenResolution resolution = [] {
+  static const ScreenResolution kResolution = [] {
     const OwnedScreenDc screen(GetDC(nullptr));
     return ScreenResolution{GetDeviceCaps(screen.get(), LOGPIXELSX),
                             GetDeviceCaps(screen.get(), LOGPIXELSY)};
   }();
-  return resolution;
+  return kResolution;
 }
 
 int CALLBACK noteFaceFound(const LOGFONTA* font, const TEXTMETRICA* /*metrics*/, DWORD /*type*/,
@@ -65,8 +65,8 @@ std::string chooseDialogFace() {
 }
 
 const std::string& dialogFace() {
-  static const std::string face = chooseDialogFace();
-  return face;
+  static const std::string kFace = chooseDialogFace();
+  return kFace;
 }
 
 struct FontKey {
@@ -181,6 +181,7 @@ int heightInPixels(const ControlLayout& control) {
 // controls without a Tab index follow in design order.
 std::vector<int> creationOrder(std::span<const ControlLayout> controls) {
   std::vector<int> order;
+  order.reserve(controls.size());
   for (int i = 0; i < static_cast<int>(controls.size()); ++i) {
     order.push_back(i);
   }

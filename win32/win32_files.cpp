@@ -103,11 +103,11 @@ bool Win32Files::writeNewFile(const std::string& name, const std::string& bytes)
 }
 
 bool Win32Files::replaceFile(const std::string& source, const std::string& target) {
-  static const auto moveFileEx =
+  static const auto kMoveFileEx =
       systemFunction<BOOL(WINAPI*)(LPCSTR, LPCSTR, DWORD)>("kernel32.dll", "MoveFileExA");
-  if (moveFileEx != nullptr) {
-    return moveFileEx(source.c_str(), target.c_str(),
-                      MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != FALSE;
+  if (kMoveFileEx != nullptr) {
+    return kMoveFileEx(source.c_str(), target.c_str(),
+                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != FALSE;
   }
   // Without the one-step replacement: remove the target, then rename. Should the rename fail,
   // the complete new file is still there under the source name.
@@ -133,7 +133,7 @@ std::optional<std::string> Win32Registry::readRegistryText(RegistryRoot root,
   const OwnedRegistryKey owned(opened);
   std::array<char, kRegistryValueLimit> stored{};
   DWORD type = 0;
-  DWORD size = static_cast<DWORD>(stored.size());
+  auto size = static_cast<DWORD>(stored.size());
   // A longer value answers ERROR_MORE_DATA and is not read at all.
   if (RegQueryValueExA(owned.get(), value.c_str(), nullptr, &type,
                        reinterpret_cast<BYTE*>(stored.data()), &size) != ERROR_SUCCESS ||

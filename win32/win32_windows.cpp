@@ -32,14 +32,14 @@ constexpr char kIconFileFilter[] = "Icon Files (*.ico)\0*.ico\0\0";
 // The common controls are loaded only when the first window with controls is built. The
 // manifest's activation context makes this load pick version 6.
 void loadCommonControls() {
-  static const bool loaded = [] {
+  static const bool kLoaded = [] {
     const auto initialize = systemFunction<BOOL(WINAPI*)(const INITCOMMONCONTROLSEX*)>(
         "comctl32.dll", "InitCommonControlsEx");
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES};
     // Without them the plain user32 controls still work, only unthemed.
     return initialize != nullptr && initialize(&controls) != FALSE;
   }();
-  static_cast<void>(loaded);
+  static_cast<void>(kLoaded);
 }
 
 } // namespace
@@ -169,10 +169,10 @@ std::string Win32Windows::chooseIconFile(const std::string& initialFolder) {
   dialog.lpstrInitialDir = initialFolder.c_str();
   // The settings and help files are found relative to the current folder: keep it.
   dialog.Flags = OFN_NOCHANGEDIR | OFN_HIDEREADONLY | OFN_PATHMUSTEXIST | OFN_EXPLORER;
-  static const auto getOpenFileName =
+  static const auto kGetOpenFileName =
       systemFunction<decltype(&GetOpenFileNameA)>("comdlg32.dll", "GetOpenFileNameA");
   // A dialog that cannot be shown is treated like a cancelled one.
-  if (getOpenFileName == nullptr || getOpenFileName(&dialog) == FALSE) {
+  if (kGetOpenFileName == nullptr || kGetOpenFileName(&dialog) == FALSE) {
     return "";
   }
   return fileName.data();

@@ -8,12 +8,12 @@
 namespace wexla {
 namespace {
 
-Application* g_app = nullptr;
+Application* runningApp = nullptr;
 
 LRESULT CALLBACK trayCallbackProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message == kTrayCallbackMessage && g_app != nullptr) {
+  if (message == kTrayCallbackMessage && runningApp != nullptr) {
     // The shell puts the mouse message number where a mouse move carries its x coordinate.
-    g_app->program.onTrayMessage(LOWORD(lParam));
+    runningApp->program.onTrayMessage(LOWORD(lParam));
     return 0;
   }
   return DefWindowProcA(window, message, wParam, lParam);
@@ -22,30 +22,30 @@ LRESULT CALLBACK trayCallbackProc(HWND window, UINT message, WPARAM wParam, LPAR
 // How every form's window ends a message it did not answer itself: a destroyed window leaves
 // the program's bookkeeping, and the dialog manager does the rest.
 LRESULT formDefaultProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message == WM_DESTROY && g_app != nullptr) {
-    g_app->windows.windowDestroyed(window);
+  if (message == WM_DESTROY && runningApp != nullptr) {
+    runningApp->windows.windowDestroyed(window);
   }
   return DefDlgProcA(window, message, wParam, lParam);
 }
 
 LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  static const UINT taskbarCreated = RegisterWindowMessageA("TaskbarCreated");
+  static const UINT kTaskbarCreated = RegisterWindowMessageA("TaskbarCreated");
   LRESULT result = 0;
   if (handleFormMessage(window, message, wParam, lParam, result)) {
     return result;
   }
-  if (g_app != nullptr) {
-    if (message == taskbarCreated && taskbarCreated != 0) {
-      g_app->program.onShellRestarted();
+  if (runningApp != nullptr) {
+    if (message == kTaskbarCreated && kTaskbarCreated != 0) {
+      runningApp->program.onShellRestarted();
       return 0;
     }
     switch (message) {
     case WM_CLOSE:
-      g_app->program.close();
+      runningApp->program.close();
       return 0;
     case WM_ENDSESSION:
       if (wParam != FALSE) {
-        g_app->program.close();
+        runningApp->program.close();
       }
       return 0;
     default:
@@ -97,18 +97,18 @@ LRESULT CALLBACK dialogWindowProc(HWND window, UINT message, WPARAM wParam, LPAR
     return result;
   }
   const std::optional<WindowId> id =
-      g_app != nullptr ? g_app->windows.windowOf(window) : std::nullopt;
+      runningApp != nullptr ? runningApp->windows.windowOf(window) : std::nullopt;
   if (id) {
     switch (message) {
     case WM_COMMAND:
       if (const ControlId control = clickedControl(window, *id, wParam);
           control != ControlId::None) {
-        g_app->dialogs[windowIndex(*id)]->onClick(control);
+        runningApp->dialogs[windowIndex(*id)]->onClick(control);
       }
       return 0;
     case WM_CLOSE:
       // The close box closes the window without running any handler.
-      g_app->desktop.closeWindow(*id);
+      runningApp->desktop.closeWindow(*id);
       return 0;
     default:
       break;
@@ -118,7 +118,7 @@ LRESULT CALLBACK dialogWindowProc(HWND window, UINT message, WPARAM wParam, LPAR
 }
 
 bool createMainWindow(Application& app) {
-  g_app = &app;
+  runningApp = &app;
   WNDCLASSEXA callbackClass{};
   callbackClass.cbSize = sizeof callbackClass;
   callbackClass.lpfnWndProc = trayCallbackProc;
