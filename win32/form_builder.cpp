@@ -263,7 +263,7 @@ bool createControls(HWND form, const FormLayout& layout, HINSTANCE instance, HIC
     }
     if (control.kind == ControlKind::Separator) {
       // The control gives itself the width of its edges on top of the design's; the design
-      // gives the line's length.
+      // gives the line's length. Should this fail, the line is only two pixels longer.
       SetWindowPos(window, nullptr, 0, 0, twipsToPixelsX(control.width), kSeparatorHeight,
                    SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     }

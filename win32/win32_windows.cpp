@@ -68,6 +68,7 @@ bool Win32Windows::createWindow(WindowId window) {
   loadCommonControls();
   const FormLayout& layout = dialogLayout(window);
   if (!layout.taskbarButton && !hiddenOwner_) {
+    // Without the owner the window still works; it only gains a taskbar button.
     hiddenOwner_.reset(CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
                                        instance_, nullptr));
   }
@@ -93,6 +94,7 @@ void Win32Windows::showWindow(WindowId window) {
   }
 }
 
+// Destroying fails only for a window that is already gone.
 void Win32Windows::closeWindow(WindowId window) {
   if (HWND handle = windows_.window(window)) {
     DestroyWindow(handle);
@@ -152,7 +154,8 @@ MenuCommand Win32Windows::choosePopupMenuCommand() {
   const BOOL chosen =
       TrackPopupMenu(popupMenu_.get(), TPM_LEFTALIGN | TPM_LEFTBUTTON | TPM_RETURNCMD, pointer.x,
                      pointer.y, 0, main, nullptr);
-  // Lets the menu close properly when it was dismissed by switching away.
+  // Lets the menu close properly when it was dismissed by switching away; should the message
+  // be lost, the next one that arrives does the same.
   PostMessageA(main, WM_NULL, 0, 0);
   return static_cast<MenuCommand>(chosen);
 }
