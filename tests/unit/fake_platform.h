@@ -165,7 +165,9 @@ public:
   }
   void showWindow(WindowId window) override {
     fails("showWindow " + std::to_string(windowIndex(window)));
-    visible.insert(window);
+    if (windows.count(window) != 0) { // as a real window: only one that exists shows
+      visible.insert(window);
+    }
   }
   void closeWindow(WindowId window) override {
     fails("closeWindow " + std::to_string(windowIndex(window)));
