@@ -100,8 +100,13 @@ void FrmMain::mnuSaveSettings_Click() {
 }
 
 void FrmMain::mnuHelp_Click() {
-  // Whatever the shell reports for a missing file or viewer is all the user needs to see.
-  static_cast<void>(port_.shellExecute(0, "Open", kHelpFileName, "", "", kShowNormal));
+  constexpr const char* kHelpPageName = "wexla98.htm";
+  constexpr std::intptr_t kLastShellError = 32; // greater results mean the shell opened it
+  // Windows since Vista has no viewer for help files: the same help as a page from the same
+  // folder then. Whatever the shell reports for the page is all the user needs to see.
+  if (port_.shellExecute(0, "Open", kHelpFileName, "", "", kShowNormal) <= kLastShellError) {
+    static_cast<void>(port_.shellExecute(0, "Open", kHelpPageName, "", "", kShowNormal));
+  }
 }
 
 void FrmMain::mnuQuit_Click() {

@@ -93,9 +93,10 @@ public:
   std::intptr_t shellExecute(WindowHandle owner, const std::string& operation,
                              const std::string& file, const std::string& parameters,
                              const std::string& directory, int showCommand) override {
-    constexpr std::intptr_t kStarted = 42, kNoAssociation = 31;
+    // The shell's answers nearest the line between them: its greatest error, its least success.
+    constexpr std::intptr_t kStarted = 33, kDllNotFound = 32;
     const Args args{text(owner), operation, file, parameters, directory, text(showCommand)};
-    return fails("shellExecute", args) ? kNoAssociation : kStarted;
+    return fails("shellExecute", args) ? kDllNotFound : kStarted;
   }
   bool notifyIcon(TrayMessage message, const TrayIconRecord& r) override {
     return !fails("notifyIcon",

@@ -70,6 +70,18 @@ TEST_F(App, OneSessionFromStartToQuit) {
   EXPECT_EQ(port.count("unloadMainWindow"), 1);
 }
 
+// The page stands in only where the shell could not open the help file (no viewer for it), by
+// the same bare name, so from the same folder.
+TEST_F(App, HelpOpensThePageOnlyWhenTheShellCannotOpenTheHelpFile) {
+  const std::string show = text(kShowNormal);
+  const Args file{"0", "Open", "wexla98.hlp", "", "", show};
+  choose(MenuCommand::Help);
+  port.failing = {"shellExecute"};
+  choose(MenuCommand::Help);
+  EXPECT_EQ(port.of("shellExecute"),
+            (std::vector<Args>{file, file, {"0", "Open", "wexla98.htm", "", "", show}}));
+}
+
 // Only wexla.ini of the current directory is read, whatever the case of its name; an unreadable
 // one is reported and left as it is, and the start values stay. The chosen icon is shown only
 // when it is an existing icon file; "0" names the default icon even with a file named 0 at hand.
