@@ -100,11 +100,11 @@ void FrmMain::mnuSaveSettings_Click() {
 }
 
 void FrmMain::mnuHelp_Click() {
-  constexpr const char* kHelpPageName = "wexla98.htm";
   constexpr std::intptr_t kLastShellError = 32; // greater results mean the shell opened it
   // Windows since Vista has no viewer for help files: the same help as a page from the same
   // folder then. Whatever the shell reports for the page is all the user needs to see.
   if (port_.shellExecute(0, "Open", kHelpFileName, "", "", kShowNormal) <= kLastShellError) {
+    constexpr const char* kHelpPageName = "wexla98.htm";
     static_cast<void>(port_.shellExecute(0, "Open", kHelpPageName, "", "", kShowNormal));
   }
 }
