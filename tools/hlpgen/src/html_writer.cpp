@@ -20,6 +20,7 @@ constexpr const char* kStyle = R"(</title>
 <style>
 body { font-family: Tahoma, Verdana, Arial, sans-serif; font-size: 10pt; max-width: 44em;
        margin: 1em 2em; line-height: 1.4; }
+h1 { font-size: 14pt; margin: 0.5em 0; }
 h2 { font-size: 12pt; margin: 2em 0 0.5em; padding-top: 0.5em; border-top: 1px solid #999; }
 h3 { font-size: 10pt; margin: 1.2em 0 0.3em; }
 p, li { margin: 0.3em 0; }
@@ -90,8 +91,11 @@ std::string spans_html(const std::vector<TextSpan>& spans, const Anchors& anchor
   return out;
 }
 
-std::string topic_html(const Topic& topic, const Anchors& anchors) {
-  std::string out = "<h2 id=\"" + escaped(topic.context) + "\">" + escaped(topic.title) + "</h2>\n";
+// The contents topic heads the page; the others are its sections.
+std::string topic_html(const Topic& topic, const Anchors& anchors, bool contents) {
+  const std::string level = contents ? "h1" : "h2";
+  std::string out = "<" + level + " id=\"" + escaped(topic.context) + "\">" + escaped(topic.title) +
+                    "</" + level + ">\n";
   bool in_list = false;
   for (const Paragraph& paragraph : topic.paragraphs) {
     const bool bullet = paragraph.kind == ParagraphKind::Bullet;
@@ -126,12 +130,12 @@ std::string write_help_page(const HelpDocument& document) {
   std::string page = kPageStart + escaped(document.title) + kStyle;
   for (const Topic& topic : document.topics) {
     if (topic.context == contents) {
-      page += topic_html(topic, anchors);
+      page += topic_html(topic, anchors, true);
     }
   }
   for (const Topic& topic : document.topics) {
     if (topic.context != contents) {
-      page += topic_html(topic, anchors);
+      page += topic_html(topic, anchors, false);
     }
   }
   if (!document.copyright.empty()) {

@@ -141,7 +141,7 @@ TEST(HelpPage, HoldsEveryTopicsTitleTextAndJumps) {
   // The writer's own line breaks are layout; the blocks' ends are the text's.
   std::string text = page.substr(page.find("<body>"));
   text = std::regex_replace(std::regex_replace(text, std::regex("\n"), ""),
-                            std::regex("</(h2|h3|p|li)>"), "\n");
+                            std::regex("</(h1|h2|h3|p|li)>"), "\n");
   text = std::regex_replace(text, std::regex("<[^>]*>"), "");
   for (const auto& [entity, character] :
        {std::pair{"&lt;", "<"}, {"&gt;", ">"}, {"&quot;", "\""}, {"&amp;", "&"}})
