@@ -46,7 +46,7 @@ bool claimSessionInstance() {
   SetLastError(ERROR_SUCCESS);
   // The handle is never closed: it is the mark, and the system removes it with the process,
   // however the process ends.
-  HANDLE const mark = CreateMutexA(nullptr, FALSE, name.c_str());
+  HANDLE mark = CreateMutexA(nullptr, FALSE, name.c_str());
   const DWORD error = GetLastError();
   if (mark == nullptr) {
     // Access denied: the mark exists, made by a copy of the same user with other rights (an
