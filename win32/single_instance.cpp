@@ -42,7 +42,7 @@ std::string userSidText() {
 
 bool claimSessionInstance() {
   const std::string name = kMarkPrefix + userSidText();
-  // A new object leaves the last error as it was on some systems; the check below needs it clear.
+  // Creating a new object is not promised to clear the last error; the check below needs it.
   SetLastError(ERROR_SUCCESS);
   // The handle is never closed: it is the mark, and the system removes it with the process,
   // however the process ends.
