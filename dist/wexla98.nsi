@@ -22,7 +22,7 @@ Unicode true
   !error "define VERSION (the project version, e.g. as scripts/package.sh passes it)"
 !endif
 !ifndef APPDIR
-  !error "define APPDIR (the build folder holding wexla98.exe and wexla98.hlp)"
+  !error "define APPDIR (the build folder holding wexla98.exe, wexla98.hlp and wexla98.htm)"
 !endif
 !ifndef OUTFILE
   !define OUTFILE "wexla98-${VERSION}-setup-${ARCH}.exe"
@@ -40,9 +40,12 @@ Unicode true
 !define PUBLISHER "Wexla 98 developers"
 !define EXE "wexla98.exe"
 !define HELP "wexla98.hlp"
+; The same help as a page, for Windows without a help viewer (Vista and later).
+!define HELP_PAGE "wexla98.htm"
 !define SETTINGS "wexla.ini"
 !define UNINSTALLER "uninstall.exe"
 !define SHORTCUT "${PRODUCT}.lnk"
+!define HELP_SHORTCUT "${PRODUCT} Help.lnk"
 !define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\Wexla98"
 ; The program's own window class; a running copy is found (and asked to quit) through it.
 !define MAIN_WINDOW_CLASS "Wexla98Main"
@@ -138,10 +141,13 @@ Section "${PRODUCT}" SecProgram
   SetOutPath "$INSTDIR"
   File "${APPDIR}\${EXE}"
   File "${APPDIR}\${HELP}"
+  File "${APPDIR}\${HELP_PAGE}"
   WriteUninstaller "$INSTDIR\${UNINSTALLER}"
 
   ; CreateShortCut takes the output folder as the shortcut's "Start in".
   CreateShortCut "$SMPROGRAMS\${SHORTCUT}" "$INSTDIR\${EXE}" "" "$INSTDIR\${EXE}" 0
+  ; The page, not the help file: it opens on every Windows, also those without a help viewer.
+  CreateShortCut "$SMPROGRAMS\${HELP_SHORTCUT}" "$INSTDIR\${HELP_PAGE}"
 
   WriteRegStr HKCU "${UNINSTALL_KEY}" "DisplayName" "${PRODUCT}"
   WriteRegStr HKCU "${UNINSTALL_KEY}" "DisplayVersion" "${VERSION}"
@@ -223,9 +229,11 @@ FunctionEnd
 Section "Uninstall"
   Call un.CloseRunningProgram
   Delete "$SMPROGRAMS\${SHORTCUT}"
+  Delete "$SMPROGRAMS\${HELP_SHORTCUT}"
   Delete "$SMSTARTUP\${SHORTCUT}"
   Delete "$INSTDIR\${EXE}"
   Delete "$INSTDIR\${HELP}"
+  Delete "$INSTDIR\${HELP_PAGE}"
   ; The Windows Help viewer leaves its index caches beside the help file.
   Delete "$INSTDIR\wexla98.gid"
   Delete "$INSTDIR\wexla98.fts"

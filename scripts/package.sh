@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Makes the release files of Wexla 98, for i686 and x86_64 each:
-#   wexla98-<version>-<arch>.zip        portable: wexla98.exe, wexla98.hlp, readme.txt
+#   wexla98-<version>-<arch>.zip        portable: wexla98.exe, wexla98.hlp, wexla98.htm, readme.txt
 #   wexla98-<version>-setup-<arch>.exe  per-user NSIS installer (dist/wexla98.nsi)
 # By default it builds first (scripts/build.sh; the native tree makes the help file the
 # Windows trees ship) and writes into build/dist/.
@@ -8,7 +8,7 @@
 # Usage: package.sh [--no-build] [--arch i686|x86_64] [--app-dir DIR] [--out DIR]
 #   --no-build     package the existing build trees as they are
 #   --arch A       only this architecture (default: both)
-#   --app-dir DIR  take wexla98.exe and wexla98.hlp from DIR (default build/<arch>; needs --arch)
+#   --app-dir DIR  take wexla98.exe and the help from DIR (default build/<arch>; needs --arch)
 #   --out DIR      write the packages there (default build/dist)
 # Needs: makensis (Debian package nsis), zip.
 set -euo pipefail
@@ -59,18 +59,18 @@ sed -e "s/@VERSION@/$version/g" -e 's/$/\r/' "$root/dist/readme.txt" >"$readme"
 
 for arch in "${archs[@]}"; do
   app="${app_dir:-$root/build/$arch}"
-  for file in wexla98.exe wexla98.hlp; do
+  for file in wexla98.exe wexla98.hlp wexla98.htm; do
     [ -f "$app/$file" ] || { echo "$app/$file is missing: run scripts/build.sh" >&2; exit 1; }
   done
 
   # Every file in the zip gets the program's time, so packaging the same build again gives
   # the same zip.
   mkdir "$stage/$arch"
-  cp "$app/wexla98.exe" "$app/wexla98.hlp" "$readme" "$stage/$arch/"
+  cp "$app/wexla98.exe" "$app/wexla98.hlp" "$app/wexla98.htm" "$readme" "$stage/$arch/"
   touch -r "$app/wexla98.exe" "$stage/$arch"/*
   zip_file="$out/wexla98-$version-$arch.zip"
   rm -f "$zip_file"
-  (cd "$stage/$arch" && zip -q -X -9 "$zip_file" wexla98.exe wexla98.hlp readme.txt)
+  (cd "$stage/$arch" && zip -q -X -9 "$zip_file" wexla98.exe wexla98.hlp wexla98.htm readme.txt)
 
   makensis -V2 -NOCD -DARCH="$arch" -DVERSION="$version" -DAPPDIR="$app" \
     -DOUTFILE="$out/wexla98-$version-setup-$arch.exe" "$root/dist/wexla98.nsi"

@@ -1,6 +1,7 @@
 // Entry point of wexla98.exe.
 #include "state/app_title.h"
 #include "win32/application.h"
+#include "win32/single_instance.h"
 #include "win32/system_function.h"
 
 namespace {
@@ -30,6 +31,10 @@ void restrictDllSearch() {
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE /*previous*/, LPSTR /*commandLine*/,
                    int /*show*/) {
   restrictDllSearch();
+  // A second start ends quietly, before any window or icon: the running copy answers already.
+  if (!wexla::claimSessionInstance()) {
+    return 0;
+  }
   static wexla::Application app(instance);
   if (!wexla::createMainWindow(app)) {
     MessageBoxA(nullptr, "Wexla 98 could not create its window.", wexla::kAppTitle,

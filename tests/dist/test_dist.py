@@ -16,7 +16,7 @@ from wineharness import wexla
 
 ARCH, VERSION = os.environ.get("WEXLA_DIST_ARCH", ""), os.environ.get("WEXLA_VERSION", "")
 DIST, APP_DIR = os.environ.get("WEXLA_DIST_DIR", ""), os.environ.get("WEXLA_APP_DIR", "")
-PROGRAM_FILES = ("wexla98.exe", "wexla98.hlp")
+PROGRAM_FILES = ("wexla98.exe", "wexla98.hlp", "wexla98.htm")
 # PE machine and subsystem as the header stores them: the header's offset is at 0x3C, the
 # subsystem 0x5C bytes into the header in both PE32 and PE32+.
 MACHINES = {"i686": b"\x4c\x01", "x86_64": b"\x64\x86"}
@@ -73,6 +73,7 @@ class Installer(unittest.TestCase):
         folders = cls.session.reg_values(FOLDERS_KEY)
         cls.install_dir = folders["Local AppData"][1] + r"\Programs\Wexla 98"
         cls.links = [folders[kind][1] + r"\Wexla 98.lnk" for kind in ("Programs", "StartUp")]
+        cls.help_link = cls.session.unix_path(folders["Programs"][1] + r"\Wexla 98 Help.lnk")
         cls.files = cls.session.unix_path(cls.install_dir)
 
     @classmethod
@@ -96,6 +97,8 @@ class Installer(unittest.TestCase):
             self.assertEqual(pathlib.Path(APP_DIR, name).read_bytes(),
                              pathlib.Path(self.files, name).read_bytes())
         self.assertEqual([True, False], self.links_exist())
+        with open(self.help_link, "rb") as link:
+            self.assertIn("wexla98.htm", link.read().decode("latin-1").replace("\0", ""))
         values = self.session.reg_values(UNINSTALL_KEY)
         uninstaller = '"%s\\uninstall.exe"' % self.install_dir
         for name, value in {"DisplayName": "Wexla 98", "DisplayVersion": VERSION,
@@ -118,6 +121,7 @@ class Installer(unittest.TestCase):
         self.run_setup(self.install_dir + r"\uninstall.exe")
         self.assertEqual([wexla.SETTINGS_NAME], os.listdir(self.files))
         self.assertEqual([False, False], self.links_exist())
+        self.assertFalse(os.path.exists(self.help_link))
         self.assertIsNone(self.session.reg_values(UNINSTALL_KEY))
         self.session.clear_tray()
         # Start with Windows follows the switch, and a reinstall without it keeps the choice.

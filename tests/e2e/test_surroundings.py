@@ -1,5 +1,5 @@
-"""The program in its surroundings end to end: a drive's root, a save the file system refuses,
-a planted DLL, and scripts/run.sh on a machine with no display."""
+"""The program in its surroundings end to end: a second start, a drive's root, a save the file
+system refuses, a planted DLL, and scripts/run.sh on a machine with no display."""
 
 import json
 import os
@@ -16,6 +16,8 @@ ROOT = os.path.abspath(os.path.join(os.path.dirname(__file__), "..", ".."))
 SAVE_FAILED = "The settings could not be saved to "
 PLANTED = "comdlg32.dll"
 RUN_TIMEOUT = 300
+# A second start ends before any window; this allows for Wine's start-up on a loaded machine.
+SECOND_START_TIMEOUT = 10.0
 
 
 class Surroundings(wexla.AppTest):
@@ -25,6 +27,22 @@ class Surroundings(wexla.AppTest):
         self.session.click_button(window, "Double click")
         self.session.click_button(window, "Close")
         app.window_gone(wexla.MOUSE_TITLE)
+
+    def test_a_second_start_ends_and_the_running_copy_still_answers(self):
+        app, elsewhere = self.app().start(), self.app()
+        empty_cell = self.session.tray_pixels(icon=2)
+        # Started again from its folder, and as a copy in another folder: the same program.
+        for second in (app.exe, elsewhere.exe):
+            program = self.session.start(second, cwd=os.path.dirname(second))
+            self.assertEqual(0, program.wait_exit(SECOND_START_TIMEOUT), second)
+            self.session.stop(program)
+        self.assertEqual(1, len(self.session.windows(cls=wexla.main_class())))
+        self.assertEqual(empty_cell, self.session.tray_pixels(icon=2), "a second icon")
+        app.single_click()
+        self.assertEqual(["mailto:"], app.hand_offs(1))
+        # The mark goes with the copy that held it, however it ended.
+        app.end()
+        elsewhere.start()
 
     def test_a_refused_save_warns_keeps_the_changes_and_a_later_save_succeeds(self):
         drive = os.path.join(self.session.dir, "drive e")

@@ -1,5 +1,6 @@
 """The tray shell end to end: start-up, click modes by settings file, unreadable settings, the
-pop-up menu by keyboard and mouse, a shell restart, and Help."""
+pop-up menu by keyboard and mouse, a shell restart, and Help, also where no program opens help
+files."""
 
 import os
 import signal
@@ -116,6 +117,20 @@ class Tray(wexla.AppTest):
         self.addCleanup(os.kill, pid, signal.SIGTERM)
         self.assertNotEqual(app.program.pid, pid)
         self.assertGreater(min(self.session.geometry(viewer)[2:]), 200, "an error box, not a page")
+        self.assertTrue(app.running())
+
+    def test_help_opens_the_page_where_no_program_opens_help_files(self):
+        browser = wh.browser
+        log = browser.BrowserLog(self.session)
+        # As on Windows since Vista: no viewer for .hlp files; pages open in the browser.
+        for extension, cls in ((".hlp", None), (".htm", browser.WEB_PAGE_CLASS)):
+            self.addCleanup(browser.set_file_type, self.session, extension,
+                            browser.file_type(self.session, extension))
+            browser.set_file_type(self.session, extension, cls)
+        app = self.app(with_help=True).start()
+        app.choose("Help")
+        page = os.path.join(app.app_dir, wexla.HELP_PAGE_NAME)
+        self.assertEqual([page], wh.wait_for(log.hand_offs, what="the page handed to a browser"))
         self.assertTrue(app.running())
 
 

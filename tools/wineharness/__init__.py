@@ -21,6 +21,8 @@ menu_keys, menu_rows measured from the menu's pixels, click_menu_row), Win32 win
 the probe (windows, controls, click_button, message_box, answer) and X windows by PID.
 host.py: loaders, the 32-bit check, wait_for (every wait polls with a timeout), end_process.
 icons.py: icon files of one-colour images.
+browser.py: file types and their programs (file_type, set_file_type) and BrowserLog, the
+pages and addresses handed to Wine's browser.
 wexla.py: Wexla 98 as a person meets it (App: a copy in its own folder, menu commands by
 keyboard or mouse, the Open dialog, its windows and message boxes, clicks and hand-offs) and
 AppTest, a unittest base class with one session per class.
@@ -35,6 +37,7 @@ sessions in setUpModule or setUpClass, whose failures unittest does not swallow.
 
 import os
 
+from . import browser  # noqa: F401
 from .host import (HarnessError, arch_unavailable, end_pid, end_process, loader,  # noqa: F401
                    wait_for)
 from .icons import icon_bytes, write_icon  # noqa: F401

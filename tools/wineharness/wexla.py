@@ -15,6 +15,7 @@ from .shell import X_RIGHT
 CAPTION = "Wexla 98"
 SETTINGS_NAME = "wexla.ini"
 HELP_NAME = "wexla98.hlp"
+HELP_PAGE_NAME = "wexla98.htm"
 MOUSE_TITLE = "Mouse configuration"
 ABOUT_TITLE = "About Wexla 98"
 OPEN_TITLE = "Open"
@@ -66,8 +67,8 @@ class App:
         self.exe_name = os.path.basename(exe)
         self.app_dir = app_dir or tempfile.mkdtemp(prefix="program dir-", dir=session.dir)
         shutil.copy(exe, self.app_dir)
-        if with_help:
-            shutil.copy(os.path.join(os.path.dirname(exe), HELP_NAME), self.app_dir)
+        for name in (HELP_NAME, HELP_PAGE_NAME) if with_help else ():
+            shutil.copy(os.path.join(os.path.dirname(exe), name), self.app_dir)
         self.exe = os.path.join(self.app_dir, self.exe_name)
         self.settings = os.path.join(self.app_dir, SETTINGS_NAME)
         self.program = self.pid = None

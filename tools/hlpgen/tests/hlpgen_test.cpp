@@ -6,13 +6,17 @@
 #include "help_file_decoder.h"
 #include "help_source_parser.h"
 #include "hlp_writer.h"
+#include "html_writer.h"
 #include "lz77_compressor.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
 #include <numeric>
 #include <random>
+#include <regex>
+#include <set>
 #include <sstream>
 #include <tuple>
 
@@ -121,6 +125,53 @@ TEST(HelpFile, ReadsBackAsWritten) {
   EXPECT_EQ(hlpgen::context_hash("0_.9aB"), 1515500317);
   EXPECT_EQ(hlpgen::context_hash(std::string(11, 'z')), -2127743054);
   EXPECT_FALSE(hlpgen::is_valid_context_name("a-b c") || hlpgen::is_valid_context_name(""));
+}
+
+// The page read back apart from its writer: tags dropped (block ends become line ends),
+// entities undone. The contents topic comes first, as the viewer opens on it; every jump leads to
+// an anchor; text outside ASCII keeps its Windows-1252 bytes, which the page declares.
+TEST(HelpPage, HoldsEveryTopicsTitleTextAndJumps) {
+  const std::string extra =
+      ".topic more More & <more>\nCaf\xC3\xA9 {b \"bold\"} {jump back|Contents}\n";
+  const hlpgen::HelpDocument document =
+      hlpgen::parse_help_source(read_file(HLPGEN_HELP_SOURCE) + extra);
+  const std::string page = hlpgen::write_help_page(document);
+  EXPECT_NE(page.find("charset=windows-1252"), std::string::npos);
+  EXPECT_NE(page.find("Caf\xE9"), std::string::npos);
+  // The writer's own line breaks are layout; the blocks' ends are the text's.
+  std::string text = page.substr(page.find("<body>"));
+  text = std::regex_replace(std::regex_replace(text, std::regex("\n"), ""),
+                            std::regex("</(h1|h2|h3|p|li)>"), "\n");
+  text = std::regex_replace(text, std::regex("<[^>]*>"), "");
+  for (const auto& [entity, character] :
+       {std::pair{"&lt;", "<"}, {"&gt;", ">"}, {"&quot;", "\""}, {"&amp;", "&"}})
+    text = std::regex_replace(text, std::regex(entity), character);
+  std::string expected;
+  std::size_t jumps = 0;
+  auto topics = document.topics;
+  std::stable_partition(topics.begin(), topics.end(), [&](const hlpgen::Topic& topic) {
+    return topic.context == document.contents_context;
+  });
+  for (const hlpgen::Topic& topic : topics) {
+    expected += topic.title + "\n";
+    for (const hlpgen::Paragraph& paragraph : topic.paragraphs) {
+      for (const hlpgen::TextSpan& span : paragraph.spans) {
+        expected += span.text;
+        jumps += !span.jump_target.empty();
+      }
+      expected += "\n";
+    }
+  }
+  EXPECT_EQ(text, expected + document.copyright + "\n");
+  const std::regex jump("href=\"#([^\"]*)\""), anchor("id=\"([^\"]*)\"");
+  std::set<std::string> anchors;
+  for (std::sregex_iterator it(page.begin(), page.end(), anchor), end; it != end; ++it)
+    anchors.insert((*it)[1]);
+  EXPECT_EQ(anchors.size(), document.topics.size());
+  std::size_t jumps_found = 0;
+  for (std::sregex_iterator it(page.begin(), page.end(), jump), end; it != end; ++it, ++jumps_found)
+    EXPECT_TRUE(anchors.count((*it)[1])) << (*it)[1];
+  EXPECT_EQ(jumps_found, jumps);
 }
 
 } // namespace

@@ -1,0 +1,59 @@
+#include "win32/single_instance.h"
+
+#include <windows.h>
+
+#include <sddl.h>
+
+#include <string>
+
+namespace wexla {
+namespace {
+
+// "Local\" puts the mark in the session's own namespace: a copy in another Terminal Services
+// or fast-user-switching session is that session's business. Windows 2000 accepts the prefix
+// with or without Terminal Services (without, it has a single namespace, which serves one
+// interactive user at a time anyway); only Windows NT 4, which the program does not run on,
+// would refuse the backslash. The name does not depend on the program's path, so a copy
+// started from another folder counts as the same program.
+constexpr const char* kMarkPrefix = "Local\\Wexla98.Running.";
+
+// The user's SID as text, or "" when it cannot be read. Part of the name, so that another user
+// in the same session (Run as) has a mark of their own instead of being refused access to ours.
+std::string userSidText() {
+  HANDLE token = nullptr;
+  if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token)) {
+    return {};
+  }
+  // TOKEN_USER points into the same buffer at the SID that follows it.
+  alignas(TOKEN_USER) unsigned char user[sizeof(TOKEN_USER) + SECURITY_MAX_SID_SIZE];
+  DWORD size = 0;
+  std::string text;
+  char* sid = nullptr;
+  if (GetTokenInformation(token, TokenUser, user, sizeof user, &size) &&
+      ConvertSidToStringSidA(reinterpret_cast<TOKEN_USER*>(user)->User.Sid, &sid)) {
+    text = sid;
+    LocalFree(sid); // nothing to do should it fail: a few bytes for the life of the process
+  }
+  CloseHandle(token); // nothing to do should it fail: the handle goes with the process
+  return text;
+}
+
+} // namespace
+
+bool claimSessionInstance() {
+  const std::string name = kMarkPrefix + userSidText();
+  // Creating a new object is not promised to clear the last error; the check below needs it.
+  SetLastError(ERROR_SUCCESS);
+  // The handle is never closed: it is the mark, and the system removes it with the process,
+  // however the process ends.
+  HANDLE mark = CreateMutexA(nullptr, FALSE, name.c_str());
+  const DWORD error = GetLastError();
+  if (mark == nullptr) {
+    // Access denied: the mark exists, made by a copy of the same user with other rights (an
+    // elevated one). Anything else keeps this copy running: two copies are better than none.
+    return error != ERROR_ACCESS_DENIED;
+  }
+  return error != ERROR_ALREADY_EXISTS;
+}
+
+} // namespace wexla
