@@ -4,11 +4,11 @@
 // talks to the real system; the unit tests' fake records what was asked. A unit takes only the
 // roles it uses.
 #include "platform/menu_command.h"
+#include "platform/text.h"
 #include "platform/window_ids.h"
 
 #include <memory>
 #include <optional>
-#include <string>
 
 namespace wexla {
 
@@ -28,7 +28,7 @@ public:
   // The program's own envelope; it lives as long as the platform.
   virtual const Icon& builtinIcon() = 0;
   // Nothing when the file is not a loadable icon.
-  virtual std::unique_ptr<Icon> loadIcon(const std::string& path) = 0;
+  virtual std::unique_ptr<Icon> loadIcon(const Text& path) = 0;
 };
 
 // The one notification-area icon of the program, with its tip and its callback.
@@ -47,9 +47,9 @@ public:
   virtual void openMail() = 0;
   // Opens a document of the current folder with its registered program; false when the shell
   // reports that it could not.
-  virtual bool openDocument(const std::string& name) = 0;
+  virtual bool openDocument(const Text& name) = 0;
   // Starts the program file, normally and with the focus, without waiting for it.
-  virtual bool startProgram(const std::string& path) = 0;
+  virtual bool startProgram(const Text& path) = 0;
 };
 
 enum class Answer { Yes, No, None };
@@ -59,8 +59,8 @@ class Messages {
 public:
   virtual ~Messages() = default;
   // A yes/no question; None when the box could not be shown.
-  virtual Answer ask(const std::string& question) = 0;
-  virtual void tell(const std::string& text, Notice kind) = 0;
+  virtual Answer ask(const Text& question) = 0;
+  virtual void tell(const Text& text, Notice kind) = 0;
 };
 
 class Choices {
@@ -69,25 +69,25 @@ public:
   // Shows the pop-up menu at the pointer; MenuCommand::None when it closed without a choice.
   virtual MenuCommand choosePopupMenuCommand() = 0;
   // The full path of the icon file the user picked, or "" when the user cancelled.
-  virtual std::string chooseIconFile(const std::string& initialFolder) = 0;
+  virtual Text chooseIconFile(const Text& initialFolder) = 0;
 };
 
 class Files {
 public:
   virtual ~Files() = default;
-  virtual std::string programFolder() = 0;
+  virtual Text programFolder() = 0;
   // Makes the folder the current one, against which bare file names resolve.
-  virtual bool enterFolder(const std::string& folder) = 0;
+  virtual bool enterFolder(const Text& folder) = 0;
   // The name of an ordinary (not hidden, not system, not folder) file the pattern matches,
   // or "" when there is none.
-  virtual std::string findOrdinaryFile(const std::string& pattern) = 0;
+  virtual Text findOrdinaryFile(const Text& pattern) = 0;
   // The file's bytes; nothing when it cannot be read or holds more than maxBytes.
-  virtual std::optional<std::string> readFile(const std::string& name, std::size_t maxBytes) = 0;
+  virtual std::optional<Text> readFile(const Text& name, std::size_t maxBytes) = 0;
   // Creates (or truncates) the file, writes all bytes and flushes them to the disk.
-  virtual bool writeNewFile(const std::string& name, const std::string& bytes) = 0;
+  virtual bool writeNewFile(const Text& name, const Text& bytes) = 0;
   // Replaces target by source in one step.
-  virtual bool replaceFile(const std::string& source, const std::string& target) = 0;
-  virtual void deleteFile(const std::string& name) = 0;
+  virtual bool replaceFile(const Text& source, const Text& target) = 0;
+  virtual void deleteFile(const Text& name) = 0;
 };
 
 enum class RegistryRoot { LocalMachine };
@@ -97,8 +97,8 @@ public:
   virtual ~Registry() = default;
   // The value as text (see decodeRegistryValue); nothing when the key or the value cannot be
   // read. A value of a type that has no text reads as "".
-  virtual std::optional<std::string> readRegistryText(RegistryRoot root, const std::string& key,
-                                                      const std::string& value) = 0;
+  virtual std::optional<Text> readRegistryText(RegistryRoot root, const Text& key,
+                                               const Text& value) = 0;
 };
 
 // The program's own windows besides the hidden main window.

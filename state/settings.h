@@ -1,6 +1,6 @@
 #pragma once
 // The user's two settings, as the settings file stores them and the program uses them.
-#include <string>
+#include "platform/text.h"
 
 namespace wexla {
 
@@ -8,7 +8,7 @@ namespace wexla {
 inline constexpr const char* kBuiltinIconPath = "0";
 
 struct Settings {
-  std::string iconPath;         // "" = never chosen, kBuiltinIconPath = the built-in icon
+  Text iconPath;                // "" = never chosen, kBuiltinIconPath = the built-in icon
   bool doubleClickOnly = false; // only a double click on the icon opens a new message
   bool operator==(const Settings&) const = default;
 };

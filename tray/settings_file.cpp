@@ -38,7 +38,7 @@ public:
     while (pos_ < text_.size() && !stop(text_[pos_])) {
       ++pos_;
     }
-    return text_.substr(start, pos_ - start);
+    return {text_.data() + start, pos_ - start};
   }
   bool atLineEnd() const { return pos_ == text_.size() || isLineBreak(text_[pos_]); }
 
@@ -77,8 +77,8 @@ std::optional<bool> parseBoolean(std::string_view token) {
 
 } // namespace
 
-std::string formatSettingsLine(const Settings& settings) {
-  std::string line = "\"";
+Text formatSettingsLine(const Settings& settings) {
+  Text line = "\"";
   line += settings.iconPath;
   line += "\",";
   line += settings.doubleClickOnly ? kTrueLiteral : kFalseLiteral;
@@ -111,7 +111,7 @@ std::optional<Settings> parseSettingsFile(std::string_view bytes) {
   if (!doubleClickOnly || !cursor.atLineEnd()) {
     return std::nullopt;
   }
-  return Settings{std::string(path), *doubleClickOnly};
+  return Settings{Text(path), *doubleClickOnly};
 }
 
 } // namespace wexla

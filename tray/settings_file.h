@@ -1,10 +1,10 @@
 #pragma once
 // The one-line settings notation: a double-quoted icon path, a comma, a Boolean literal, CR LF.
+#include "platform/text.h"
 #include "state/settings.h"
 
 #include <cstddef>
 #include <optional>
-#include <string>
 #include <string_view>
 
 namespace wexla {
@@ -15,7 +15,7 @@ inline constexpr std::size_t kMaxSettingsFileBytes = 4096;
 // The ANSI file functions cannot take longer paths.
 inline constexpr std::size_t kMaxIconPathLength = 259;
 
-std::string formatSettingsLine(const Settings& settings);
+Text formatSettingsLine(const Settings& settings);
 
 // Nothing when the bytes are not in the notation (the caller keeps its start values).
 std::optional<Settings> parseSettingsFile(std::string_view bytes);

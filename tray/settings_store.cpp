@@ -8,14 +8,14 @@
 namespace wexla {
 namespace {
 
-std::string upperCased(std::string text) {
+Text upperCased(Text text) {
   std::transform(text.begin(), text.end(), text.begin(),
                  [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
   return text;
 }
 
-void reportSaveFailure(Messages& messages, const std::string& folder) {
-  std::string text = kSaveFailedText;
+void reportSaveFailure(Messages& messages, const Text& folder) {
+  Text text = kSaveFailedText;
   text += folder;
   if (!folder.empty() && folder.back() != '\\') {
     text += '\\';
@@ -29,11 +29,11 @@ void reportSaveFailure(Messages& messages, const std::string& folder) {
 
 LoadedSettings loadSettings(Files& files, Messages& messages) {
   // The search also matches a file whose short 8.3 name is wexla.ini: only the real name counts.
-  const std::string found = upperCased(files.findOrdinaryFile(kSettingsFileName));
+  const Text found = upperCased(files.findOrdinaryFile(kSettingsFileName));
   if (found != upperCased(kSettingsFileName)) {
     return {};
   }
-  const std::optional<std::string> bytes = files.readFile(kSettingsFileName, kMaxSettingsFileBytes);
+  const std::optional<Text> bytes = files.readFile(kSettingsFileName, kMaxSettingsFileBytes);
   const std::optional<Settings> stored = bytes ? parseSettingsFile(*bytes) : std::nullopt;
   if (!stored) {
     messages.tell(kUnreadableSettingsText, Notice::Warning);
@@ -47,7 +47,7 @@ SaveOutcome saveSettings(Files& files, Messages& messages, EditedSettings& setti
     messages.tell(kNoChangesText, Notice::Information);
     return SaveOutcome::NothingToSave;
   }
-  const std::string folder = files.programFolder();
+  const Text folder = files.programFolder();
   // The bare file names below resolve in the program's folder only after this succeeds.
   if (!files.enterFolder(folder)) {
     reportSaveFailure(messages, folder);

@@ -34,7 +34,7 @@ void TrayProgram::start() {
   running_ = true;
   const LoadedSettings loaded = loadSettings(platform_.files, platform_.messages);
   settings_ = {loaded.values, false};
-  const std::string& path = settings_.values.iconPath;
+  const Text& path = settings_.values.iconPath;
   // An empty path means no icon was ever chosen, so there is nothing to look for.
   if (loaded.outcome == LoadOutcome::Read && !path.empty() && path != kBuiltinIconPath &&
       !platform_.files.findOrdinaryFile(path).empty()) {
@@ -112,7 +112,7 @@ void TrayProgram::runMenuCommand(MenuCommand command) {
 // Both icon commands change the settings in memory and the notification icon; the disk is
 // only touched by Save settings.
 void TrayProgram::changeIcon() {
-  const std::string chosen = platform_.choices.chooseIconFile(platform_.files.programFolder());
+  const Text chosen = platform_.choices.chooseIconFile(platform_.files.programFolder());
   if (chosen.empty()) {
     return;
   }

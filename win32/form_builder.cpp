@@ -1,13 +1,14 @@
 #include "win32/form_builder.h"
 
+#include "win32/pod_list.h"
+
+#include "platform/text.h"
 #include "resources/form_layouts.h"
 #include "win32/handles.h"
 
 #include <algorithm>
 #include <climits>
 #include <memory>
-#include <string>
-#include <vector>
 
 namespace wexla {
 namespace {
@@ -43,7 +44,7 @@ int CALLBACK noteFaceFound(const LOGFONTA* font, const TEXTMETRICA* /*metrics*/,
   return 1;
 }
 
-std::string chooseDialogFace() {
+Text chooseDialogFace() {
   LOGFONTA query{};
   query.lfCharSet = DEFAULT_CHARSET;
   lstrcpynA(query.lfFaceName, kPreferredFace, LF_FACESIZE);
@@ -64,8 +65,8 @@ std::string chooseDialogFace() {
   return kFallbackFace;
 }
 
-const std::string& dialogFace() {
-  static const std::string kFace = chooseDialogFace();
+const Text& dialogFace() {
+  static const Text kFace = chooseDialogFace();
   return kFace;
 }
 
@@ -88,14 +89,20 @@ struct TextColour {
 
 // What a form keeps for as long as its window lives.
 struct FormState {
-  std::vector<OwnedFont> fonts;
-  std::vector<TextColour> textColours;
+  // A design uses a few distinct fonts at most; one beyond these gets the system's font.
+  static constexpr std::size_t kMaxFonts = 8;
+  std::array<OwnedFont, kMaxFonts> fonts{};
+  std::size_t fontCount = 0;
+  PodList<TextColour> textColours;
 
   HFONT font(const FontKey& key) {
-    for (const OwnedFont& owned : fonts) {
-      if (owned.key == key) {
-        return static_cast<HFONT>(owned.font.get());
+    for (std::size_t i = 0; i < fontCount; ++i) {
+      if (fonts[i].key == key) {
+        return static_cast<HFONT>(fonts[i].font.get());
       }
+    }
+    if (fontCount == kMaxFonts) {
+      return nullptr;
     }
     const int height =
         -MulDiv(key.pointSizeHundredths, screenResolution().dotsPerInchY, kHundredthsPointsPerInch);
@@ -103,7 +110,7 @@ struct FormState {
                                 DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
                                 DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, dialogFace().c_str());
     if (created != nullptr) {
-      fonts.push_back({key, OwnedGdiObject(created)});
+      fonts[fontCount++] = {key, OwnedGdiObject(created)};
     }
     return created;
   }
@@ -179,16 +186,18 @@ int heightInPixels(const ControlLayout& control) {
 
 // The windows are created in Tab order, since the dialog manager tabs in creation order; the
 // controls without a Tab index follow in design order.
-std::vector<int> creationOrder(std::span<const ControlLayout> controls) {
-  std::vector<int> order;
-  order.reserve(controls.size());
-  for (int i = 0; i < static_cast<int>(controls.size()); ++i) {
-    order.push_back(i);
-  }
+PodList<int> creationOrder(std::span<const ControlLayout> controls) {
   const auto tabKey = [&](int i) {
     return controls[i].tabIndex == kNoTabStop ? INT_MAX : controls[i].tabIndex;
   };
-  std::stable_sort(order.begin(), order.end(), [&](int a, int b) { return tabKey(a) < tabKey(b); });
+  // An insertion sort keeps equal keys in design order; a form has a dozen controls.
+  PodList<int> order;
+  for (int i = 0; i < static_cast<int>(controls.size()); ++i) {
+    order.push_back(i);
+    for (std::size_t j = order.size() - 1; j > 0 && tabKey(order[j - 1]) > tabKey(order[j]); --j) {
+      std::swap(order[j - 1], order[j]);
+    }
+  }
   return order;
 }
 

@@ -1,10 +1,12 @@
 #include "win32/single_instance.h"
 
+#include "win32/handles.h"
+
 #include <windows.h>
 
 #include <sddl.h>
 
-#include <string>
+#include "platform/text.h"
 
 namespace wexla {
 namespace {
@@ -19,29 +21,29 @@ constexpr const char* kMarkPrefix = "Local\\Wexla98.Running.";
 
 // The user's SID as text, or "" when it cannot be read. Part of the name, so that another user
 // in the same session (Run as) has a mark of their own instead of being refused access to ours.
-std::string userSidText() {
-  HANDLE token = nullptr;
-  if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token)) {
+Text userSidText() {
+  HANDLE opened = nullptr;
+  if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &opened)) {
     return {};
   }
+  const OwnedKernelObject token(opened);
   // TOKEN_USER points into the same buffer at the SID that follows it.
   alignas(TOKEN_USER) unsigned char user[sizeof(TOKEN_USER) + SECURITY_MAX_SID_SIZE];
   DWORD size = 0;
-  std::string text;
+  Text text;
   char* sid = nullptr;
-  if (GetTokenInformation(token, TokenUser, user, sizeof user, &size) &&
+  if (GetTokenInformation(token.get(), TokenUser, user, sizeof user, &size) &&
       ConvertSidToStringSidA(reinterpret_cast<TOKEN_USER*>(user)->User.Sid, &sid)) {
     text = sid;
     LocalFree(sid); // nothing to do should it fail: a few bytes for the life of the process
   }
-  CloseHandle(token); // nothing to do should it fail: the handle goes with the process
   return text;
 }
 
 } // namespace
 
 bool claimSessionInstance() {
-  const std::string name = kMarkPrefix + userSidText();
+  const Text name = kMarkPrefix + userSidText();
   // Creating a new object is not promised to clear the last error; the check below needs it.
   SetLastError(ERROR_SUCCESS);
   // The handle is never closed: it is the mark, and the system removes it with the process,

@@ -6,7 +6,6 @@
 #include "win32/system_function.h"
 
 #include <array>
-#include <vector>
 
 namespace wexla {
 
@@ -27,8 +26,8 @@ HKEY rootKey(RegistryRoot root) {
 
 } // namespace
 
-std::string Win32Files::programFolder() {
-  std::vector<char> path(MAX_PATH);
+Text Win32Files::programFolder() {
+  Text path(MAX_PATH, '\0');
   for (;;) {
     const DWORD length = GetModuleFileNameA(nullptr, path.data(), static_cast<DWORD>(path.size()));
     if (length == 0) {
@@ -41,11 +40,11 @@ std::string Win32Files::programFolder() {
   }
 }
 
-bool Win32Files::enterFolder(const std::string& folder) {
+bool Win32Files::enterFolder(const Text& folder) {
   return !folder.empty() && SetCurrentDirectoryA(folder.c_str()) != FALSE;
 }
 
-std::string Win32Files::findOrdinaryFile(const std::string& pattern) {
+Text Win32Files::findOrdinaryFile(const Text& pattern) {
   if (pattern.empty()) {
     return "";
   }
@@ -62,7 +61,7 @@ std::string Win32Files::findOrdinaryFile(const std::string& pattern) {
   return "";
 }
 
-std::optional<std::string> Win32Files::readFile(const std::string& name, std::size_t maxBytes) {
+std::optional<Text> Win32Files::readFile(const Text& name, std::size_t maxBytes) {
   const OwnedKernelObject file(CreateFileA(name.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
                                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file) {
@@ -76,7 +75,7 @@ std::optional<std::string> Win32Files::readFile(const std::string& name, std::si
       sizeLow > maxBytes) {
     return std::nullopt;
   }
-  std::string bytes(sizeLow, '\0');
+  Text bytes(sizeLow, '\0');
   DWORD read = 0;
   if (!bytes.empty() && (ReadFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &read,
                                   nullptr) == FALSE ||
@@ -86,7 +85,7 @@ std::optional<std::string> Win32Files::readFile(const std::string& name, std::si
   return bytes;
 }
 
-bool Win32Files::writeNewFile(const std::string& name, const std::string& bytes) {
+bool Win32Files::writeNewFile(const Text& name, const Text& bytes) {
   OwnedKernelObject file(CreateFileA(name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                      FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file) {
@@ -102,7 +101,7 @@ bool Win32Files::writeNewFile(const std::string& name, const std::string& bytes)
   return CloseHandle(file.release()) != FALSE && flushed;
 }
 
-bool Win32Files::replaceFile(const std::string& source, const std::string& target) {
+bool Win32Files::replaceFile(const Text& source, const Text& target) {
   static const auto kMoveFileEx =
       systemFunction<BOOL(WINAPI*)(LPCSTR, LPCSTR, DWORD)>("kernel32.dll", "MoveFileExA");
   if (kMoveFileEx != nullptr) {
@@ -117,14 +116,13 @@ bool Win32Files::replaceFile(const std::string& source, const std::string& targe
   return MoveFileA(source.c_str(), target.c_str()) != FALSE;
 }
 
-void Win32Files::deleteFile(const std::string& name) {
+void Win32Files::deleteFile(const Text& name) {
   // A leftover temporary file is harmless: the next save overwrites it.
   DeleteFileA(name.c_str());
 }
 
-std::optional<std::string> Win32Registry::readRegistryText(RegistryRoot root,
-                                                           const std::string& key,
-                                                           const std::string& value) {
+std::optional<Text> Win32Registry::readRegistryText(RegistryRoot root, const Text& key,
+                                                    const Text& value) {
   HKEY opened = nullptr;
   // Read rights only: write rights are refused to most users.
   if (RegOpenKeyExA(rootKey(root), key.c_str(), 0, KEY_READ, &opened) != ERROR_SUCCESS) {

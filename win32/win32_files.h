@@ -6,19 +6,19 @@ namespace wexla {
 
 class Win32Files final : public Files {
 public:
-  std::string programFolder() override;
-  bool enterFolder(const std::string& folder) override;
-  std::string findOrdinaryFile(const std::string& pattern) override;
-  std::optional<std::string> readFile(const std::string& name, std::size_t maxBytes) override;
-  bool writeNewFile(const std::string& name, const std::string& bytes) override;
-  bool replaceFile(const std::string& source, const std::string& target) override;
-  void deleteFile(const std::string& name) override;
+  Text programFolder() override;
+  bool enterFolder(const Text& folder) override;
+  Text findOrdinaryFile(const Text& pattern) override;
+  std::optional<Text> readFile(const Text& name, std::size_t maxBytes) override;
+  bool writeNewFile(const Text& name, const Text& bytes) override;
+  bool replaceFile(const Text& source, const Text& target) override;
+  void deleteFile(const Text& name) override;
 };
 
 class Win32Registry final : public Registry {
 public:
-  std::optional<std::string> readRegistryText(RegistryRoot root, const std::string& key,
-                                              const std::string& value) override;
+  std::optional<Text> readRegistryText(RegistryRoot root, const Text& key,
+                                       const Text& value) override;
 };
 
 } // namespace wexla

@@ -18,7 +18,7 @@ Win32Pictures::Win32Pictures(HINSTANCE instance)
     : big_(loadBuiltinIcon(instance, SM_CXICON, SM_CYICON)),
       small_(loadBuiltinIcon(instance, SM_CXSMICON, SM_CYSMICON)), builtinSmall_(small_.get()) {}
 
-std::unique_ptr<Icon> Win32Pictures::loadIcon(const std::string& path) {
+std::unique_ptr<Icon> Win32Pictures::loadIcon(const Text& path) {
   OwnedIcon icon(static_cast<HICON>(LoadImageA(nullptr, path.c_str(), IMAGE_ICON,
                                                GetSystemMetrics(SM_CXSMICON),
                                                GetSystemMetrics(SM_CYSMICON), LR_LOADFROMFILE)));

@@ -34,7 +34,7 @@ public:
   explicit Win32Pictures(HINSTANCE instance);
 
   const Icon& builtinIcon() override { return builtinSmall_; }
-  std::unique_ptr<Icon> loadIcon(const std::string& path) override;
+  std::unique_ptr<Icon> loadIcon(const Text& path) override;
 
   // The program's icon at the system's large and small icon sizes, for the windows.
   HICON bigIcon() const { return big_.get(); }

@@ -19,15 +19,15 @@ void Win32Shell::openMail() {
   ShellExecuteA(GetDesktopWindow(), kOpenVerb, "mailto:", "", "", SW_SHOWNORMAL);
 }
 
-bool Win32Shell::openDocument(const std::string& name) {
+bool Win32Shell::openDocument(const Text& name) {
   return reinterpret_cast<INT_PTR>(ShellExecuteA(nullptr, kOpenVerb, name.c_str(), "", "",
                                                  SW_SHOWNORMAL)) > kShellExecuteLastError;
 }
 
-bool Win32Shell::startProgram(const std::string& path) {
+bool Win32Shell::startProgram(const Text& path) {
   // The path is both the program to run and, quoted, its command line: a blank in it can
   // never make Windows start another file.
-  std::string commandLine = "\"" + path + "\"";
+  Text commandLine = "\"" + path + "\"";
   STARTUPINFOA startup{};
   startup.cb = sizeof startup;
   startup.dwFlags = STARTF_USESHOWWINDOW;
@@ -43,7 +43,7 @@ bool Win32Shell::startProgram(const std::string& path) {
   return true;
 }
 
-Answer Win32Messages::ask(const std::string& question) {
+Answer Win32Messages::ask(const Text& question) {
   // A tray program has no active window of its own: without MB_SETFOREGROUND the box may open
   // behind the window the user is working in.
   switch (MessageBoxA(nullptr, question.c_str(), kAppTitle, MB_YESNO | MB_SETFOREGROUND)) {
@@ -56,7 +56,7 @@ Answer Win32Messages::ask(const std::string& question) {
   }
 }
 
-void Win32Messages::tell(const std::string& text, Notice kind) {
+void Win32Messages::tell(const Text& text, Notice kind) {
   UINT icon = 0;
   switch (kind) {
   case Notice::Plain:

@@ -7,14 +7,14 @@ namespace wexla {
 class Win32Shell final : public Shell {
 public:
   void openMail() override;
-  bool openDocument(const std::string& name) override;
-  bool startProgram(const std::string& path) override;
+  bool openDocument(const Text& name) override;
+  bool startProgram(const Text& path) override;
 };
 
 class Win32Messages final : public Messages {
 public:
-  Answer ask(const std::string& question) override;
-  void tell(const std::string& text, Notice kind) override;
+  Answer ask(const Text& question) override;
+  void tell(const Text& text, Notice kind) override;
 };
 
 } // namespace wexla

@@ -160,7 +160,7 @@ MenuCommand Win32Windows::choosePopupMenuCommand() {
   return static_cast<MenuCommand>(chosen);
 }
 
-std::string Win32Windows::chooseIconFile(const std::string& initialFolder) {
+Text Win32Windows::chooseIconFile(const Text& initialFolder) {
   std::array<char, MAX_PATH> fileName{};
   OPENFILENAMEA dialog{};
   dialog.lStructSize = sizeof dialog;

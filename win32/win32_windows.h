@@ -31,7 +31,7 @@ public:
   void removeIcon() override;
 
   MenuCommand choosePopupMenuCommand() override;
-  std::string chooseIconFile(const std::string& initialFolder) override;
+  Text chooseIconFile(const Text& initialFolder) override;
 
 private:
   bool notify(DWORD message, HICON icon);

@@ -1,6 +1,8 @@
 #include "dialogs/about/registry_text.h"
 
 #include <array>
+#include <iterator>
+#include <limits>
 
 namespace wexla {
 namespace {
@@ -17,12 +19,12 @@ std::string_view trimmed(std::string_view stored) {
 }
 
 // The little-endian bytes as an upper-case hexadecimal numeral, most significant byte first.
-std::string hexNumeral(std::string_view bytes) {
+Text hexNumeral(std::string_view bytes) {
   static constexpr std::array kDigits{'0', '1', '2', '3', '4', '5', '6', '7',
                                       '8', '9', 'A', 'B', 'C', 'D', 'E', 'F'};
   constexpr unsigned kNibble = 4;
   constexpr unsigned kNibbleMask = 0xF;
-  std::string digits;
+  Text digits;
   for (std::size_t i = bytes.size(); i-- > 0;) {
     const auto code = static_cast<unsigned char>(bytes[i]);
     digits += kDigits[code >> kNibble];
@@ -31,9 +33,20 @@ std::string hexNumeral(std::string_view bytes) {
   return digits;
 }
 
+Text decimal(std::uint64_t value) {
+  constexpr std::uint64_t kBase = 10;
+  char digits[std::numeric_limits<std::uint64_t>::digits10 + 1];
+  char* first = std::end(digits);
+  do {
+    *--first = static_cast<char>('0' + value % kBase);
+    value /= kBase;
+  } while (value != 0);
+  return Text(std::string_view(first, static_cast<std::size_t>(std::end(digits) - first)));
+}
+
 // A number is shown as the unsigned decimal text of its numeral, so bit 31 is a value bit,
 // not a sign. Numerals too long for a 64-bit number stay as hexadecimal text.
-std::string formatNumber(std::string_view bytes) {
+Text formatNumber(std::string_view bytes) {
   if (bytes.empty()) {
     return "";
   }
@@ -44,15 +57,15 @@ std::string formatNumber(std::string_view bytes) {
   for (std::size_t i = bytes.size(); i-- > 0;) {
     value = (value << kBitsPerByte) | static_cast<unsigned char>(bytes[i]);
   }
-  return std::to_string(value);
+  return decimal(value);
 }
 
 } // namespace
 
-std::string registryValueText(std::uint32_t type, std::string_view stored) {
+Text registryValueText(std::uint32_t type, std::string_view stored) {
   switch (type) {
   case kRegistryString:
-    return std::string(trimmed(stored));
+    return Text(trimmed(stored));
   case kRegistryNumber:
     return formatNumber(trimmed(stored));
   default:

@@ -1,7 +1,8 @@
 #pragma once
 // The text a registry value's stored bytes stand for.
+#include "platform/text.h"
+
 #include <cstdint>
-#include <string>
 #include <string_view>
 
 namespace wexla {
@@ -15,6 +16,6 @@ inline constexpr std::uint32_t kRegistryValueLimit = 1024;
 
 // A string without its terminating zero byte; a number as its unsigned decimal text; "" for
 // the other types, which have no text.
-std::string registryValueText(std::uint32_t type, std::string_view stored);
+Text registryValueText(std::uint32_t type, std::string_view stored);
 
 } // namespace wexla

@@ -4,14 +4,14 @@ namespace wexla {
 
 void startSystemInformation(const SystemInfoPlatform& platform) {
   // The first entry is used exactly as read; when it is there, the second is not tried.
-  std::optional<std::string> program =
+  std::optional<Text> program =
       platform.registry.readRegistryText(RegistryRoot::LocalMachine, kMsInfoKey, kMsInfoValue);
   if (!program) {
-    const std::optional<std::string> folder = platform.registry.readRegistryText(
+    const std::optional<Text> folder = platform.registry.readRegistryText(
         RegistryRoot::LocalMachine, kToolsLocationKey, kToolsLocationValue);
     // An empty folder is no location: the search would look in the current drive's root.
     if (folder && !folder->empty()) {
-      const std::string candidate = *folder + kMsInfoProgram;
+      const Text candidate = *folder + kMsInfoProgram;
       if (!platform.files.findOrdinaryFile(candidate).empty()) {
         program = candidate;
       }

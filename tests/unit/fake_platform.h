@@ -3,17 +3,33 @@
 // every call is logged as one line of text. A call named in `failing` fails; the call named in
 // `crashAt` throws instead, as if the program stopped there.
 #include "platform/port.h"
+#include "tray/settings_file.h"
 
 #include <algorithm>
 #include <deque>
 #include <functional>
 #include <map>
+#include <ostream>
 #include <set>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
+namespace wexla {
+// Test failures show a Text as the string it holds.
+inline void PrintTo(const Text& text, std::ostream* out) {
+  *out << '"' << text.view() << '"';
+}
+} // namespace wexla
+
 namespace wexla::test {
+
+inline std::string str(const Text& text) {
+  return std::string(text.view());
+}
+inline std::string settingsLine(std::string_view iconPath, bool doubleClickOnly) {
+  return str(formatSettingsLine({Text(iconPath), doubleClickOnly}));
+}
 
 struct SimulatedCrash : std::runtime_error {
   using std::runtime_error::runtime_error;
@@ -83,7 +99,8 @@ public:
   bool told(const std::string& start) const { return count("tell " + start) > 0; }
 
   const Icon& builtinIcon() override { return builtin_; }
-  std::unique_ptr<Icon> loadIcon(const std::string& path) override {
+  std::unique_ptr<Icon> loadIcon(const Text& file) override {
+    const std::string path(file);
     const bool ok = !fails("loadIcon " + path) && icons.count(path) != 0;
     return ok ? std::make_unique<FakeIcon>(path, &releasedIcons) : nullptr;
   }
@@ -97,66 +114,69 @@ public:
   }
 
   void openMail() override { fails("openMail"); }
-  bool openDocument(const std::string& name) override {
-    return !fails("openDocument " + name) && openable.count(name) != 0;
+  bool openDocument(const Text& name) override {
+    return !fails("openDocument " + std::string(name)) && openable.count(std::string(name)) != 0;
   }
-  bool startProgram(const std::string& path) override {
-    return !fails("startProgram " + path) && startable.count(path) != 0;
+  bool startProgram(const Text& path) override {
+    return !fails("startProgram " + std::string(path)) && startable.count(std::string(path)) != 0;
   }
 
-  Answer ask(const std::string& question) override {
-    return modal(!fails("ask " + question), answers, Answer::Yes, Answer::None);
+  Answer ask(const Text& question) override {
+    return modal(!fails("ask " + std::string(question)), answers, Answer::Yes, Answer::None);
   }
-  void tell(const std::string& text, Notice kind) override {
-    fails("tell " + text + " /" + std::to_string(static_cast<int>(kind)));
+  void tell(const Text& text, Notice kind) override {
+    fails("tell " + std::string(text) + " /" + std::to_string(static_cast<int>(kind)));
   }
 
   MenuCommand choosePopupMenuCommand() override {
     return modal(!fails("menu"), menuChoices, MenuCommand::None, MenuCommand::None);
   }
-  std::string chooseIconFile(const std::string& folder) override {
-    return modal(!fails("chooseIconFile " + folder), picks, std::string(), std::string());
+  Text chooseIconFile(const Text& folder) override {
+    return Text(modal(!fails("chooseIconFile " + std::string(folder)), picks, std::string(),
+                      std::string()));
   }
 
-  std::string programFolder() override { return programDir; }
-  bool enterFolder(const std::string& folder) override {
-    return !fails("enterFolder " + folder) && (currentDir = folder, true);
+  Text programFolder() override { return Text(programDir); }
+  bool enterFolder(const Text& folder) override {
+    return !fails("enterFolder " + std::string(folder)) && (currentDir = folder, true);
   }
-  std::string findOrdinaryFile(const std::string& pattern) override {
-    const auto it = find(pattern);
-    const bool found = !fails("findOrdinaryFile " + pattern) && it != files.end();
-    return found ? it->first.substr(it->first.find_last_of('\\') + 1) : "";
+  Text findOrdinaryFile(const Text& pattern) override {
+    const auto it = find(std::string(pattern));
+    const bool found = !fails("findOrdinaryFile " + std::string(pattern)) && it != files.end();
+    return Text(found ? it->first.substr(it->first.find_last_of('\\') + 1) : "");
   }
-  std::optional<std::string> readFile(const std::string& name, std::size_t maxBytes) override {
-    const auto it = find(name);
-    const bool ok =
-        !fails("readFile " + name) && it != files.end() && it->second.size() <= maxBytes;
-    return ok ? std::optional(it->second) : std::nullopt;
+  std::optional<Text> readFile(const Text& name, std::size_t maxBytes) override {
+    const auto it = find(std::string(name));
+    const bool ok = !fails("readFile " + std::string(name)) && it != files.end() &&
+                    it->second.size() <= maxBytes;
+    return ok ? std::optional(Text(it->second)) : std::nullopt;
   }
-  bool writeNewFile(const std::string& name, const std::string& bytes) override {
-    std::string& file = files[pathIn(currentDir, name)];
-    file = bytes.substr(0, bytes.size() / 2); // what a full disk or a kill leaves
-    return !fails("writeNewFile " + name) && (file = bytes, true);
+  bool writeNewFile(const Text& name, const Text& bytes) override {
+    std::string& file = files[pathIn(currentDir, std::string(name))];
+    file = std::string(bytes).substr(0, bytes.size() / 2); // what a full disk or a kill leaves
+    return !fails("writeNewFile " + std::string(name)) && (file = bytes, true);
   }
-  bool replaceFile(const std::string& source, const std::string& target) override {
-    const auto it = find(source);
-    if (fails("replaceFile " + source) || it == files.end()) {
+  bool replaceFile(const Text& source, const Text& target) override {
+    const auto it = find(std::string(source));
+    if (fails("replaceFile " + std::string(source)) || it == files.end()) {
       return false;
     }
-    files[pathIn(currentDir, target)] = it->second;
+    files[pathIn(currentDir, std::string(target))] = it->second;
     return files.erase(it), true;
   }
-  void deleteFile(const std::string& name) override {
-    if (!fails("deleteFile " + name)) {
-      files.erase(pathIn(currentDir, name));
+  void deleteFile(const Text& name) override {
+    if (!fails("deleteFile " + std::string(name))) {
+      files.erase(pathIn(currentDir, std::string(name)));
     }
   }
 
-  std::optional<std::string> readRegistryText(RegistryRoot, const std::string& key,
-                                              const std::string& value) override {
-    const auto it = registry.find(key + "|" + value);
-    return fails("readRegistryText " + key + "|" + value) || it == registry.end() ? std::nullopt
-                                                                                  : it->second;
+  std::optional<Text> readRegistryText(RegistryRoot, const Text& key, const Text& value) override {
+    const std::string entry = std::string(key) + "|" + std::string(value);
+    const auto it = registry.find(entry);
+    if (fails("readRegistryText " + entry) || it == registry.end() || !it->second) {
+      return std::nullopt;
+    }
+    return Text(*it->second);
   }
 
   bool createWindow(WindowId window) override {

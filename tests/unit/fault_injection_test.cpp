@@ -41,7 +41,7 @@ struct Command {
 };
 
 Command choosing(const char* name, MenuCommand command, std::function<void(Program&)> before,
-                 const std::string& settings = formatSettingsLine({kOld, true})) {
+                 const std::string& settings = settingsLine(kOld, true)) {
   return {name, settings, std::move(before), [command](Program& p) { p.choose(command); }};
 }
 
@@ -67,7 +67,7 @@ const std::vector<Command>& commands() {
     p.about.onClick(ControlId::SystemInfoButton);
   };
   static const std::vector<Command> table{
-      {"StartWithSettings", formatSettingsLine({kOld, true}), nullptr, start, true},
+      {"StartWithSettings", settingsLine(kOld, true), nullptr, start, true},
       {"StartWithDamagedSettings", "\"C:\\Icons\\old", nullptr, start, true},
       {"LeftClick", "", start, [](Program& p) { p.tray.onTrayMessage(kLeftUp); }},
       choosing("ChangeIcon", MenuCommand::ChangeIcon, pick(kNew)),
@@ -101,7 +101,7 @@ std::optional<std::string> iniFile(const Program& p) {
 
 bool diskIsOldOrWhole(const Program& p, const std::optional<std::string>& before) {
   const auto now = iniFile(p);
-  return now == before || now == formatSettingsLine(p.settings.values);
+  return now == before || now == str(formatSettingsLine(p.settings.values));
 }
 
 // Each promise is a condition that must hold and what it means when it does not.

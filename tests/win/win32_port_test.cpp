@@ -20,7 +20,7 @@ constexpr const char* kTestKey = "SOFTWARE\\Wexla98Tests";
 wexla::Win32Files files;
 
 std::string readBytes(const std::string& path) {
-  return files.readFile(path, 1 << 20).value_or("<unreadable>");
+  return std::string(files.readFile(wexla::Text(path), 1 << 20).value_or("<unreadable>").view());
 }
 
 // A value and its terminating NUL fill at most 1024 bytes; longer ones are not read at all.
@@ -56,9 +56,9 @@ void registryReads() {
 
 // Only ordinary files count, whatever the case of their name; a replacement is all or nothing.
 void fileSearchAndReplacement(const std::string& dir) {
-  CHECK(files.enterFolder(dir));
+  CHECK(files.enterFolder(wexla::Text(dir)));
   const std::string ini = dir + "\\WEXLA.INI";
-  CHECK(files.writeNewFile(ini, "\"old\",#FALSE#\r\n"));
+  CHECK(files.writeNewFile(wexla::Text(ini), "\"old\",#FALSE#\r\n"));
   for (const DWORD attributes : {FILE_ATTRIBUTE_NORMAL, FILE_ATTRIBUTE_READONLY,
                                  FILE_ATTRIBUTE_HIDDEN, FILE_ATTRIBUTE_SYSTEM}) {
     SetFileAttributesA(ini.c_str(), attributes);
@@ -95,7 +95,7 @@ int iconWidth(HICON icon) {
 void icons(wexla::Win32Pictures& pictures, const std::string& dir) {
   const std::string good = dir + "\\good icon, 1.ico";
   CHECK(CopyFileA(WEXLA_TEST_ICON, good.c_str(), FALSE));
-  const std::unique_ptr<wexla::Icon> loaded = pictures.loadIcon(good);
+  const std::unique_ptr<wexla::Icon> loaded = pictures.loadIcon(wexla::Text(good));
   CHECK(loaded != nullptr);
   if (loaded != nullptr) {
     CHECK_EQ(iconWidth(wexla::iconHandle(*loaded)), GetSystemMetrics(SM_CXSMICON));
@@ -104,10 +104,10 @@ void icons(wexla::Win32Pictures& pictures, const std::string& dir) {
   CHECK_EQ(iconWidth(pictures.bigIcon()), GetSystemMetrics(SM_CXICON));
   for (const std::string& bytes : {std::string(), readBytes(good).substr(0, 30),
                                    std::string("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16)}) {
-    CHECK(files.writeNewFile(dir + "\\bad.ico", bytes));
-    CHECK(pictures.loadIcon(dir + "\\bad.ico") == nullptr);
+    CHECK(files.writeNewFile(wexla::Text(dir + "\\bad.ico"), wexla::Text(bytes)));
+    CHECK(pictures.loadIcon(wexla::Text(dir + "\\bad.ico")) == nullptr);
   }
-  CHECK(pictures.loadIcon(dir + "\\missing.ico") == nullptr);
+  CHECK(pictures.loadIcon(wexla::Text(dir + "\\missing.ico")) == nullptr);
 }
 
 // The record the shell gets, and that the shell takes it.

@@ -1,0 +1,71 @@
+#pragma once
+// The program's own owning string: the few operations the program uses, nothing more.
+//
+// std::string reports impossible lengths and exhausted memory through the library's exception
+// helpers, and linking those brings the whole exception runtime into the Windows program. Text
+// allocates with operator new[] (which the Windows program replaces so that exhausted memory
+// ends the program) and treats a length that cannot be represented the same way: std::abort().
+#include <cstddef>
+#include <string_view>
+
+namespace wexla {
+
+class Text {
+public:
+  Text() noexcept = default;
+  Text(const char* text) : Text(std::string_view(text)) {} // NOLINT: converts like std::string
+  explicit Text(std::string_view text);
+  Text(std::size_t count, char filler);
+  Text(const Text& other) : Text(other.view()) {}
+  Text(Text&& other) noexcept;
+  Text& operator=(const Text& other);
+  Text& operator=(Text&& other) noexcept;
+  Text& operator=(std::string_view text);
+  Text& operator=(const char* text) { return *this = std::string_view(text); }
+  ~Text();
+
+  std::size_t size() const noexcept { return size_; }
+  std::size_t length() const noexcept { return size_; }
+  bool empty() const noexcept { return size_ == 0; }
+  const char* data() const noexcept { return data_ != nullptr ? data_ : ""; }
+  char* data() noexcept { return data_ != nullptr ? data_ : empty_; }
+  const char* c_str() const noexcept { return data(); }
+  char& operator[](std::size_t index) noexcept { return data_[index]; }
+  const char& operator[](std::size_t index) const noexcept { return data_[index]; }
+  char back() const noexcept { return data_[size_ - 1]; }
+  char* begin() noexcept { return data(); }
+  char* end() noexcept { return data() + size_; }
+  const char* begin() const noexcept { return data(); }
+  const char* end() const noexcept { return data() + size_; }
+  std::string_view view() const noexcept { return {data(), size_}; }
+  operator std::string_view() const noexcept { return view(); } // NOLINT: as std::string does
+
+  void clear() noexcept;
+  void reserve(std::size_t capacity);
+  // New characters are zero bytes.
+  void resize(std::size_t size);
+  Text& operator+=(std::string_view text);
+  Text& operator+=(const char* text) { return *this += std::string_view(text); }
+  Text& operator+=(const Text& text) { return *this += text.view(); }
+  Text& operator+=(char c) { return *this += std::string_view(&c, 1); }
+  void push_back(char c) { *this += c; }
+
+  friend bool operator==(const Text& a, const Text& b) noexcept { return a.view() == b.view(); }
+  friend bool operator==(const Text& a, std::string_view b) noexcept { return a.view() == b; }
+  friend bool operator==(const Text& a, const char* b) noexcept {
+    return a.view() == std::string_view(b);
+  }
+
+private:
+  char* data_ = nullptr; // null while nothing was ever allocated
+  std::size_t size_ = 0;
+  std::size_t capacity_ = 0; // characters, not counting the terminating zero
+  static inline char empty_[1] = {};
+};
+
+Text operator+(const Text& a, std::string_view b);
+Text operator+(const Text& a, const char* b);
+Text operator+(const Text& a, const Text& b);
+Text operator+(const char* a, const Text& b);
+
+} // namespace wexla
