@@ -80,7 +80,8 @@ void Text::reserve(std::size_t capacity) {
     return;
   }
   char* grown = new char[checkedSum(capacity, 1)];
-  std::memcpy(grown, data(), size_ + 1);
+  std::memcpy(grown, view().data(), size_);
+  grown[size_] = '\0';
   delete[] data_;
   data_ = grown;
   capacity_ = capacity;
@@ -105,7 +106,7 @@ Text& Text::operator+=(std::string_view text) {
     const std::size_t doubled = capacity_ < kMaxLength / 2 ? capacity_ * 2 : kMaxLength;
     Text grown;
     grown.reserve(needed > doubled ? needed : doubled);
-    std::memcpy(grown.data_, data(), size_);
+    std::memcpy(grown.data_, view().data(), size_);
     std::memcpy(grown.data_ + size_, text.data(), text.size());
     grown.size_ = needed;
     grown.data_[needed] = '\0';

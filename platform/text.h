@@ -13,6 +13,7 @@ namespace wexla {
 class Text {
 public:
   Text() noexcept = default;
+  // cppcheck-suppress noExplicitConstructor
   Text(const char* text) : Text(std::string_view(text)) {} // NOLINT: converts like std::string
   explicit Text(std::string_view text);
   Text(std::size_t count, char filler);
@@ -28,13 +29,18 @@ public:
   std::size_t length() const noexcept { return size_; }
   bool empty() const noexcept { return size_ == 0; }
   const char* data() const noexcept { return data_ != nullptr ? data_ : ""; }
-  char* data() noexcept { return data_ != nullptr ? data_ : empty_; }
-  const char* c_str() const noexcept { return data(); }
+  // Always a buffer of this text's own, with room for size() characters and the terminator.
+  char* data() {
+    reserve(size_);
+    return data_;
+  }
+  // Named as std::string's, for the system calls that take a terminated string.
+  const char* c_str() const noexcept { return data(); } // NOLINT(readability-identifier-naming)
   char& operator[](std::size_t index) noexcept { return data_[index]; }
   const char& operator[](std::size_t index) const noexcept { return data_[index]; }
   char back() const noexcept { return data_[size_ - 1]; }
-  char* begin() noexcept { return data(); }
-  char* end() noexcept { return data() + size_; }
+  char* begin() { return data(); }
+  char* end() { return data() + size_; }
   const char* begin() const noexcept { return data(); }
   const char* end() const noexcept { return data() + size_; }
   std::string_view view() const noexcept { return {data(), size_}; }
@@ -48,7 +54,6 @@ public:
   Text& operator+=(const char* text) { return *this += std::string_view(text); }
   Text& operator+=(const Text& text) { return *this += text.view(); }
   Text& operator+=(char c) { return *this += std::string_view(&c, 1); }
-  void push_back(char c) { *this += c; }
 
   friend bool operator==(const Text& a, const Text& b) noexcept { return a.view() == b.view(); }
   friend bool operator==(const Text& a, std::string_view b) noexcept { return a.view() == b; }
@@ -60,7 +65,6 @@ private:
   char* data_ = nullptr; // null while nothing was ever allocated
   std::size_t size_ = 0;
   std::size_t capacity_ = 0; // characters, not counting the terminating zero
-  static inline char empty_[1] = {};
 };
 
 Text operator+(const Text& a, std::string_view b);

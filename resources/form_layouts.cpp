@@ -206,17 +206,21 @@ constexpr FormLayout kAboutWindowLayout{.className = kAboutWindowClass,
                                         .border = BorderStyle::FixedDialog,
                                         .controls = kAboutControls};
 
+constexpr FormLayout kMainWindowLayout{.className = kMainWindowClass,
+                                       .caption = "Wexla 98",
+                                       .clientWidth = 2100,
+                                       .clientHeight = 1260,
+                                       .controls = kMainControls};
+
 // In the order of WindowId.
 constexpr std::array kDialogLayouts{&kMouseWindowLayout, &kAboutWindowLayout};
 static_assert(kDialogLayouts.size() == kWindowCount, "one layout per secondary window");
 
 } // namespace
 
-const FormLayout kMainWindowLayout{.className = kMainWindowClass,
-                                   .caption = "Wexla 98",
-                                   .clientWidth = 2100,
-                                   .clientHeight = 1260,
-                                   .controls = kMainControls};
+const FormLayout& mainWindowLayout() {
+  return kMainWindowLayout;
+}
 
 const FormLayout& dialogLayout(WindowId window) {
   return *kDialogLayouts[windowIndex(window)];

@@ -11,7 +11,7 @@ inline constexpr const char* kMouseWindowClass = "Wexla98Mouse";
 inline constexpr const char* kAboutWindowClass = "Wexla98About";
 
 // The hidden main window, which holds the tray callback window.
-extern const FormLayout kMainWindowLayout;
+const FormLayout& mainWindowLayout();
 
 const FormLayout& dialogLayout(WindowId window);
 

@@ -36,10 +36,10 @@ void* operator new(std::size_t size) {
 void* operator new[](std::size_t size) {
   return allocateOrAbort(size);
 }
-void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
+void* operator new(std::size_t size, const std::nothrow_t& /*nothrow*/) noexcept {
   return allocate(size);
 }
-void* operator new[](std::size_t size, const std::nothrow_t&) noexcept {
+void* operator new[](std::size_t size, const std::nothrow_t& /*nothrow*/) noexcept {
   return allocate(size);
 }
 
@@ -49,15 +49,15 @@ void operator delete(void* memory) noexcept {
 void operator delete[](void* memory) noexcept {
   release(memory);
 }
-void operator delete(void* memory, std::size_t) noexcept {
+void operator delete(void* memory, std::size_t /*size*/) noexcept {
   release(memory);
 }
-void operator delete[](void* memory, std::size_t) noexcept {
+void operator delete[](void* memory, std::size_t /*size*/) noexcept {
   release(memory);
 }
-void operator delete(void* memory, const std::nothrow_t&) noexcept {
+void operator delete(void* memory, const std::nothrow_t& /*nothrow*/) noexcept {
   release(memory);
 }
-void operator delete[](void* memory, const std::nothrow_t&) noexcept {
+void operator delete[](void* memory, const std::nothrow_t& /*nothrow*/) noexcept {
   release(memory);
 }

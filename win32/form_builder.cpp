@@ -193,7 +193,7 @@ PodList<int> creationOrder(std::span<const ControlLayout> controls) {
   // An insertion sort keeps equal keys in design order; a form has a dozen controls.
   PodList<int> order;
   for (int i = 0; i < static_cast<int>(controls.size()); ++i) {
-    order.push_back(i);
+    order.pushBack(i);
     for (std::size_t j = order.size() - 1; j > 0 && tabKey(order[j - 1]) > tabKey(order[j]); --j) {
       std::swap(order[j - 1], order[j]);
     }
@@ -285,7 +285,7 @@ bool createControls(HWND form, const FormLayout& layout, HINSTANCE instance, HIC
       SendMessageA(window, STM_SETICON, reinterpret_cast<WPARAM>(bigIcon), 0);
     }
     if (control.font.color != kDefaultColor) {
-      state.textColours.push_back({window, control.font.color});
+      state.textColours.pushBack({window, control.font.color});
     }
     if (control.defaultButton) {
       SendMessageA(form, DM_SETDEFID, static_cast<WPARAM>(control.id), 0);

@@ -24,13 +24,13 @@ public:
   PodList& operator=(PodList&&) = delete;
   ~PodList() { ::operator delete(items_); }
 
-  void push_back(const T& item) {
+  void pushBack(const T& item) {
     if (size_ == capacity_) {
       grow();
     }
     items_[size_++] = item;
   }
-  void pop_back() noexcept { --size_; }
+  void popBack() noexcept { --size_; }
   T& back() noexcept { return items_[size_ - 1]; }
   bool empty() const noexcept { return size_ == 0; }
   std::size_t size() const noexcept { return size_; }

@@ -127,7 +127,7 @@ bool createMainWindow(Application& app) {
   if (RegisterClassExA(&callbackClass) == 0) {
     return false;
   }
-  HWND main = createForm(kMainWindowLayout, app.instance, nullptr, app.pictures.bigIcon(),
+  HWND main = createForm(mainWindowLayout(), app.instance, nullptr, app.pictures.bigIcon(),
                          app.pictures.smallIcon(), mainWindowProc);
   HWND callback =
       main == nullptr ? nullptr : FindWindowExA(main, nullptr, kTrayCallbackClass, nullptr);

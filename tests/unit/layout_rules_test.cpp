@@ -20,7 +20,7 @@ constexpr int kOneLineLabelHeight = 255; // a label's height for one line of the
 
 // Labels with room for more than a line and a half wrap their text; names are unique.
 TEST(FormLayouts, LieOnThePixelGridWithGaplessTabOrdersFramedContainersAndWrappedLabels) {
-  for (const FormLayout* form : {&kMainWindowLayout, &dialogLayout(WindowId::MouseConfiguration),
+  for (const FormLayout* form : {&mainWindowLayout(), &dialogLayout(WindowId::MouseConfiguration),
                                  &dialogLayout(WindowId::About)}) {
     std::vector<int> twips{form->clientWidth, form->clientHeight, form->left, form->top}, tabs;
     std::set<std::string> names;

@@ -173,7 +173,8 @@ TEST_F(App, IconCommandsChangeOnlyOnAUsableChoiceAndReleaseWhatIsNoLongerShown) 
   platform.picks = {"", "C:\\i\\no-icon.ico", kBlueFile};
   choose(MenuCommand::ChangeIcon);
   choose(MenuCommand::ChangeIcon);
-  EXPECT_EQ(std::pair(str(settings.values.iconPath), settings.unsaved), std::pair(std::string(), false));
+  EXPECT_EQ(std::pair(str(settings.values.iconPath), settings.unsaved),
+            std::pair(std::string(), false));
   EXPECT_EQ(platform.count("changeIcon"), 0);
   EXPECT_EQ(platform.calls("tell"), // the unusable file, by name
             Lines{"tell " + std::string(kIconLoadFailedText) + "C:\\i\\no-icon.ico /2"});

@@ -196,9 +196,9 @@ int main() {
   CHECK(RegisterClassA(&callback) != 0);
   HICON icon = LoadIconA(nullptr, reinterpret_cast<LPCSTR>(IDI_APPLICATION));
 
-  HWND main = wexla::createForm(wexla::kMainWindowLayout, GetModuleHandleA(nullptr), nullptr, icon,
+  HWND main = wexla::createForm(wexla::mainWindowLayout(), GetModuleHandleA(nullptr), nullptr, icon,
                                 icon, formProc);
-  checkForm(wexla::kMainWindowLayout, nullptr, icon);
+  checkForm(wexla::mainWindowLayout(), nullptr, icon);
   checkForm(wexla::dialogLayout(wexla::WindowId::MouseConfiguration), main, icon);
   checkForm(wexla::dialogLayout(wexla::WindowId::About), main, icon);
   DestroyWindow(main);
