@@ -76,12 +76,8 @@ public:
   std::map<ControlId, bool> options;
   bool mainClosed = false;
 
-  static std::string pathIn(const std::string& folder, const std::string& name) {
-    return folder.ends_with('\\') ? folder + name : folder + "\\" + name;
-  }
-  int count(const std::string& start) const {
-    return static_cast<int>(std::count_if(
-        log.begin(), log.end(), [&](const std::string& line) { return line.starts_with(start); }));
+  static std::string pathIn(const std::string& folder, std::string_view name) {
+    return folder + (folder.ends_with('\\') ? "" : "\\") + std::string(name);
   }
   std::vector<std::string> calls(const std::string& start) const {
     std::vector<std::string> found;
@@ -89,24 +85,17 @@ public:
                  [&](const std::string& line) { return line.starts_with(start); });
     return found;
   }
-  static std::string replyText(Answer answer) {
-    return answer == Answer::Yes ? "Yes" : answer == Answer::No ? "No" : "None";
-  }
-  static std::string replyText(MenuCommand command) {
-    return "menu " + std::to_string(static_cast<int>(command));
-  }
-  static std::string replyText(const std::string& path) { return path; }
+  int count(const std::string& start) const { return static_cast<int>(calls(start).size()); }
   bool told(const std::string& start) const { return count("tell " + start) > 0; }
 
   const Icon& builtinIcon() override { return builtin_; }
-  std::unique_ptr<Icon> loadIcon(const Text& file) override {
-    const std::string path(file);
-    const bool ok = !fails("loadIcon " + path) && icons.count(path) != 0;
-    return ok ? std::make_unique<FakeIcon>(path, &releasedIcons) : nullptr;
+  std::unique_ptr<Icon> loadIcon(const Text& path) override {
+    const bool ok = !fails("loadIcon", path) && icons.count(str(path)) != 0;
+    return ok ? std::make_unique<FakeIcon>(str(path), &releasedIcons) : nullptr;
   }
 
-  bool addIcon(const Icon& icon) override { return showIcon("addIcon ", icon); }
-  bool changeIcon(const Icon& icon) override { return showIcon("changeIcon ", icon); }
+  bool addIcon(const Icon& icon) override { return showIcon("addIcon", icon); }
+  bool changeIcon(const Icon& icon) override { return showIcon("changeIcon", icon); }
   void removeIcon() override {
     if (!fails("removeIcon")) {
       trayIcon.clear();
@@ -115,131 +104,130 @@ public:
 
   void openMail() override { fails("openMail"); }
   bool openDocument(const Text& name) override {
-    return !fails("openDocument " + std::string(name)) && openable.count(std::string(name)) != 0;
+    return !fails("openDocument", name) && openable.count(str(name)) != 0;
   }
   bool startProgram(const Text& path) override {
-    return !fails("startProgram " + std::string(path)) && startable.count(std::string(path)) != 0;
+    return !fails("startProgram", path) && startable.count(str(path)) != 0;
   }
 
   Answer ask(const Text& question) override {
-    return modal(!fails("ask " + std::string(question)), answers, Answer::Yes, Answer::None);
+    constexpr const char* kReplies[] = {"Yes", "No", "None"};
+    return modal(!fails("ask", question), answers, Answer::Yes, Answer::None,
+                 [&](Answer a) { return kReplies[static_cast<int>(a)]; });
   }
   void tell(const Text& text, Notice kind) override {
-    fails("tell " + std::string(text) + " /" + std::to_string(static_cast<int>(kind)));
+    fails("tell", str(text) + " /" + std::to_string(static_cast<int>(kind)));
   }
 
   MenuCommand choosePopupMenuCommand() override {
-    return modal(!fails("menu"), menuChoices, MenuCommand::None, MenuCommand::None);
+    return modal(!fails("menu"), menuChoices, MenuCommand::None, MenuCommand::None,
+                 [](MenuCommand c) { return "menu " + std::to_string(static_cast<int>(c)); });
   }
   Text chooseIconFile(const Text& folder) override {
-    return Text(modal(!fails("chooseIconFile " + std::string(folder)), picks, std::string(),
-                      std::string()));
+    const std::string none;
+    return Text(modal(!fails("chooseIconFile", folder), picks, none, none,
+                      [](const std::string& path) { return path; }));
   }
 
   Text programFolder() override { return Text(programDir); }
   bool enterFolder(const Text& folder) override {
-    return !fails("enterFolder " + std::string(folder)) && (currentDir = folder, true);
+    return !fails("enterFolder", folder) && (currentDir = str(folder), true);
   }
   Text findOrdinaryFile(const Text& pattern) override {
-    const auto it = find(std::string(pattern));
-    const bool found = !fails("findOrdinaryFile " + std::string(pattern)) && it != files.end();
+    const auto it = find(pattern);
+    const bool found = !fails("findOrdinaryFile", pattern) && it != files.end();
     return Text(found ? it->first.substr(it->first.find_last_of('\\') + 1) : "");
   }
   std::optional<Text> readFile(const Text& name, std::size_t maxBytes) override {
-    const auto it = find(std::string(name));
-    const bool ok = !fails("readFile " + std::string(name)) && it != files.end() &&
-                    it->second.size() <= maxBytes;
+    const auto it = find(name);
+    const bool ok = !fails("readFile", name) && it != files.end() && it->second.size() <= maxBytes;
     return ok ? std::optional(Text(it->second)) : std::nullopt;
   }
   bool writeNewFile(const Text& name, const Text& bytes) override {
-    std::string& file = files[pathIn(currentDir, std::string(name))];
-    file = std::string(bytes).substr(0, bytes.size() / 2); // what a full disk or a kill leaves
-    return !fails("writeNewFile " + std::string(name)) && (file = bytes, true);
+    std::string& file = files[pathIn(currentDir, name)];
+    file = str(bytes).substr(0, bytes.size() / 2); // what a full disk or a kill leaves
+    return !fails("writeNewFile", name) && (file = str(bytes), true);
   }
   bool replaceFile(const Text& source, const Text& target) override {
-    const auto it = find(std::string(source));
-    if (fails("replaceFile " + std::string(source)) || it == files.end()) {
+    const auto it = find(source);
+    if (fails("replaceFile", source) || it == files.end()) {
       return false;
     }
-    files[pathIn(currentDir, std::string(target))] = it->second;
+    files[pathIn(currentDir, target)] = it->second;
     return files.erase(it), true;
   }
   void deleteFile(const Text& name) override {
-    if (!fails("deleteFile " + std::string(name))) {
-      files.erase(pathIn(currentDir, std::string(name)));
+    if (!fails("deleteFile", name)) {
+      files.erase(pathIn(currentDir, name));
     }
   }
 
   std::optional<Text> readRegistryText(RegistryRoot, const Text& key, const Text& value) override {
-    const std::string entry = std::string(key) + "|" + std::string(value);
-    const auto it = registry.find(entry);
-    if (fails("readRegistryText " + entry) || it == registry.end() || !it->second) {
-      return std::nullopt;
-    }
-    return Text(*it->second);
+    const auto it = registry.find(str(key) + "|" + str(value));
+    const bool ok = !fails("readRegistryText", str(key) + "|" + str(value)) &&
+                    it != registry.end() && it->second;
+    return ok ? std::optional(Text(*it->second)) : std::nullopt;
   }
 
   bool createWindow(WindowId window) override {
-    fails("createWindow " + std::to_string(windowIndex(window)));
+    fails("createWindow", std::to_string(windowIndex(window)));
     return windows.insert(window).second && (options.clear(), true);
   }
   void showWindow(WindowId window) override {
-    fails("showWindow " + std::to_string(windowIndex(window)));
+    fails("showWindow", std::to_string(windowIndex(window)));
     if (windows.count(window) != 0) { // as a real window: only one that exists shows
       visible.insert(window);
     }
   }
   void closeWindow(WindowId window) override {
-    fails("closeWindow " + std::to_string(windowIndex(window)));
+    fails("closeWindow", std::to_string(windowIndex(window)));
     windows.erase(window);
     visible.erase(window);
   }
   void setOptionChecked(ControlId option, bool checked) override {
-    fails("setOptionChecked");
-    options[option] = checked;
+    options[option] = !fails("setOptionChecked") && checked;
   }
   void closeMainWindow() override { mainClosed = !fails("closeMainWindow"); }
 
 private:
-  bool fails(const std::string& call) {
-    log.push_back(call);
-    const std::string name = call.substr(0, call.find(' '));
+  bool fails(const std::string& name, std::string_view argument = {}) {
+    log.push_back(argument.empty() ? name : name + " " + std::string(argument));
     if (crashAt == name) {
       crashAt.clear();
-      throw SimulatedCrash(call);
+      throw SimulatedCrash(log.back());
     }
     return failing.count(name) != 0;
   }
   bool showIcon(const std::string& call, const Icon& icon) {
     const std::string name =
         &icon == &builtin_ ? "builtin" : dynamic_cast<const FakeIcon&>(icon).name;
-    return !fails(call + name) && (trayIcon = name, true);
+    return !fails(call, name) && (trayIcon = name, true);
   }
   // Calls made while the box or menu is open come after it in the log; a box that could not
-  // be shown answers `failed`.
-  template <typename T> T modal(bool shown, std::deque<T>& queue, T fallback, T failed) {
+  // be shown answers `failed`. What was answered is kept in `replies`.
+  template <typename T, typename Reply>
+  T modal(bool shown, std::deque<T>& queue, T fallback, T failed, Reply reply) {
     if (!shown) {
       return failed;
     }
     if (whileModal) {
       whileModal();
     }
-    T answer = fallback;
+    const T answer = queue.empty() ? fallback : queue.front();
     if (!queue.empty()) {
-      answer = queue.front();
       queue.pop_front();
     }
-    replies.push_back(replyText(answer));
+    replies.emplace_back(reply(answer));
     return answer;
   }
   // Names without a drive or a leading backslash are relative to the current folder.
-  std::map<std::string, std::string>::iterator find(const std::string& name) {
+  std::map<std::string, std::string>::iterator find(std::string_view name) {
     const bool absolute = name.size() > 1 && (name[1] == ':' || name[0] == '\\');
     const auto upper = [](std::string s) {
       std::transform(s.begin(), s.end(), s.begin(), ::toupper);
       return s;
     };
-    const std::string wanted = upper(absolute ? name : pathIn(currentDir, name));
+    const std::string wanted = upper(absolute ? std::string(name) : pathIn(currentDir, name));
     return std::find_if(files.begin(), files.end(),
                         [&](const auto& entry) { return upper(entry.first) == wanted; });
   }

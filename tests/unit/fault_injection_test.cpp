@@ -119,7 +119,8 @@ std::vector<std::string> brokenPromises(const Program& p, const Command& command
     return std::count(f.replies.begin(), f.replies.end(), reply) > 0;
   };
   const bool saveAsked =
-      replied("Yes") || replied(FakePlatform::replyText(MenuCommand::SaveSettings));
+      replied("Yes") ||
+      replied("menu " + std::to_string(static_cast<int>(MenuCommand::SaveSettings)));
   bool iconDropped = false;
   for (const std::string& reply : f.replies) {
     iconDropped |= reply.ends_with(".ico") && p.settings.values.iconPath != reply;
