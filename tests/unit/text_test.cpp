@@ -45,12 +45,25 @@ TEST(Text, DoesWhatAStandardStringDoes) {
   EXPECT_EQ(str("a" + Text("b") + "c" + Text("d")), plain("abcd"));
 
   Text padded(3, 'z');
+  EXPECT_EQ(str(padded), plain("zzz"));
   padded.resize(5);
   EXPECT_EQ(str(padded), plain(std::string("zzz\0\0", 5)));
   padded.resize(1);
   EXPECT_EQ(str(padded), plain("z"));
   padded.clear();
   EXPECT_EQ(str(padded), plain(""));
+  Text assigned;
+  assigned = std::string_view();
+  assigned = "a";
+  assigned = "longer than before";
+  EXPECT_EQ(str(assigned), plain("longer than before"));
+}
+
+// A length that cannot be represented ends the program before any memory is touched.
+TEST(TextDeathTest, EndsTheProgramOnAnImpossibleLength) {
+  Text text("x");
+  EXPECT_DEATH(text += std::string_view(text.c_str(), SIZE_MAX / 2), "");
+  EXPECT_DEATH(Text(SIZE_MAX, 'x'), "");
 }
 
 } // namespace
