@@ -33,13 +33,14 @@ TEST(SettingsLine, ReadsTheLenientFormsAndRejectsWhatIsNotTheNotation) {
        {"\"a\",#false#\n", "\"a\",#FALSE#\rx", "\"a\",0", "\"a\",-00",
         "\"a\",#FALSE#\r\nsecond line is ignored"}},
       {kRejected,
-       {"\"a\",#TRUE#\r\n" + padding, "\"a\" #TRUE#", "a,#TRUE#", "\"a,#TRUE#", "\"a\",#MAYBE#",
-        "\"a\",#TRUE#x", "\"a\",#TRUE# x", "\"a\",--1", "\"a\",#TRUE#,extra", "\"a\",-", "\"a\",1a",
-        "\"a\nb\",#TRUE#", "\"a\rb\",#TRUE#", std::string("\"a\0b\",#TRUE#", 12),
-        std::string("\"a\",#TRUE#\r\n\0", 13), "\x89PNG\r\n\x1a\n"}}};
+       {"\"a\",#TRUE#\r\n" + padding, "\"a\" #TRUE#", "\"a\";#TRUE#", "a,#TRUE#", "\"a,#TRUE#",
+        "\"a\",#MAYBE#", "\"a\",#TRUE#x", "\"a\",#TRUE# x", "\"a\",--1", "\"a\",#TRUE#,extra",
+        "\"a\",-", "\"a\",1a", "\"a\nb\",#TRUE#", "\"a\rb\",#TRUE#",
+        std::string("\"a\0b\",#TRUE#", 12), std::string("\"a\",#TRUE#\r\n\0", 13),
+        "\x89PNG\r\n\x1a\n"}}};
   for (const auto& [mode, texts] : groups) {
     for (const std::string& text : texts) {
-      const std::string buffer = text + "9\"";
+      const std::string buffer = text + " 9\"";
       const auto read = parseSettingsFile(std::string_view(buffer).substr(0, text.size()));
       ASSERT_EQ(read.has_value(), mode != kRejected) << text;
       EXPECT_TRUE(!read || (*read == Settings{"a", mode == kTrue})) << text;
