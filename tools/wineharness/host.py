@@ -31,6 +31,12 @@ CHECK_EXIT_CODE = 42
 PE_OFFSET_AT, PE_HEAD_BYTES, I386_MACHINE = 0x3C, 4096, b"\x4c\x01"
 DESKTOP_KEY = r"HKCU\Control Panel\Desktop"
 SCREEN_GEOMETRY = "1024x768x24"
+# Wine 8 draws a taskbar (Start button, notification area) in a virtual desktop of this name
+# only, unless HKCU\Software\Wine\Explorer\Desktops says EnableShell for another one; it
+# fills the X screen.
+DESKTOP = "shell"
+DESKTOP_SIZE = SCREEN_GEOMETRY.rsplit("x", 1)[0]
+EXPLORER_KEY = r"HKCU\Software\Wine\Explorer"
 DISPLAYS = os.environ.get("WINEHARNESS_DISPLAYS", "100-199")
 
 DEFAULT_TIMEOUT = 20.0
@@ -180,6 +186,21 @@ def set_log_pixels(env, dpi):
                           "REG_DWORD", "/d", dpi, "/f"], env)
     if code != 0:
         raise HarnessError("the DPI could not be set to %s (%d)" % (dpi, code))
+
+
+def desktop_argument():
+    """explorer's argument that starts a program in the virtual desktop."""
+    return "/desktop=%s,%s" % (DESKTOP, DESKTOP_SIZE)
+
+
+def use_virtual_desktop(env):
+    """Every program the prefix of env starts from now on shows in Wine's virtual desktop, with
+    frames and captions that Wine draws itself and the taskbar's notification area."""
+    for key, name, data in ((EXPLORER_KEY, "Desktop", DESKTOP),
+                            (EXPLORER_KEY + r"\Desktops", DESKTOP, DESKTOP_SIZE)):
+        code, _ = run_to_end([TOOLS_LOADER, "reg", "add", key, "/v", name, "/d", data, "/f"], env)
+        if code != 0:
+            raise HarnessError("the virtual desktop could not be set (%d)" % code)
 
 
 def loader(arch):

@@ -76,9 +76,10 @@ class Session(Shell):
     uses; a host that cannot run it raises NotRunnable. emulation: whether i686 programs may
     run under qemu-i386 where the kernel cannot execute them (default $WINEHARNESS_EMULATION
     is 1). probe: path of probe.exe (default $WINEHARNESS_PROBE). dpi: the screen's LogPixels
-    for the session's programs (default 96)."""
+    for the session's programs (default 96). desktop: the programs show in Wine's virtual
+    desktop with its taskbar, as pictures for people want them; the tests use the plain tray."""
 
-    def __init__(self, arch=None, probe=None, dpi=None, emulation=None):
+    def __init__(self, arch=None, probe=None, dpi=None, emulation=None, desktop=False):
         self.arch = arch or os.environ.get("WINEHARNESS_ARCH", "x86_64")
         self.emulation = (os.environ.get("WINEHARNESS_EMULATION") == "1" if emulation is None
                           else emulation)
@@ -92,12 +93,12 @@ class Session(Shell):
         _live.append(self)
         self.dir = tempfile.mkdtemp(prefix="wineharness-")
         try:
-            self._start(dpi)
+            self._start(dpi, desktop)
         except BaseException:
             self.close()
             raise
 
-    def _start(self, dpi):
+    def _start(self, dpi, desktop):
         if self.arch != "i686":
             self._require(host.loader_unavailable(self.arch))
         self.prefix = os.path.join(self.dir, "prefix")
@@ -111,6 +112,8 @@ class Session(Shell):
         self.env = host.base_env(self.prefix, self.display)
         if dpi is not None:
             host.set_log_pixels(self.env, dpi)
+        if desktop:
+            host.use_virtual_desktop(self.env)
         self.keeper = self.spawn([host.loader_for(self.probe_exe), self.probe_exe, "keeper"],
                                  "keeper")
         self._install_mailer()
