@@ -46,8 +46,8 @@ TOOL_TIMEOUT = 60.0
 BOOT_TIMEOUT = 180.0
 # 1, or EMULATION_SLOWDOWN once this process runs its i686 programs emulated.
 _slowdown = 1
-# The script that runs the 32-bit loader under qemu-i386, once emulation was chosen.
-_emulated_loader = None
+# The script that runs the 32-bit loader under qemu-i386 once emulation was chosen, and why.
+_emulated_loader = _emulated_because = None
 
 
 class HarnessError(AssertionError):
@@ -242,7 +242,7 @@ def _check_program(work_dir):
     return exe
 
 
-def _check_runs(argv, prefix, work_dir, slowdown=1):
+def check_runs(argv, prefix, work_dir, slowdown=1):
     """None when the check program ran under argv with its exit code, else the reason."""
     env = base_env(prefix)
     try:
@@ -272,10 +272,10 @@ def _write_emulated_loader():
     return script
 
 
-def use_emulation(script):
+def use_emulation(script, because):
     """From now on this process runs its i686 programs through script, with longer waits."""
-    global _emulated_loader, _slowdown
-    _emulated_loader, _slowdown = script, EMULATION_SLOWDOWN
+    global _emulated_loader, _emulated_because, _slowdown
+    _emulated_loader, _emulated_because, _slowdown = script, because, EMULATION_SLOWDOWN
 
 
 def i686_way(prefix, work_dir, emulation=False, way=None):
@@ -285,6 +285,9 @@ def i686_way(prefix, work_dir, emulation=False, way=None):
     way = way or I686_WAY
     if way not in I686_WAYS:
         raise HarnessError("WINEHARNESS_I686 must be one of %s, not %r" % (I686_WAYS, way))
+    if _emulated_loader:
+        # Shown to work in this process already: another check would cost a minute.
+        return "emulated", _emulated_because
     if not os.access(LOADERS["i686"], os.X_OK):
         return None, "no Wine loader %s for i686 programs (Debian package wine32:i386)" % (
             LOADERS["i686"])
@@ -292,7 +295,7 @@ def i686_way(prefix, work_dir, emulation=False, way=None):
         return None, "%s is missing, so the 32-bit check program cannot be built" % I686_CC
     native = "native runs not tried (WINEHARNESS_I686=emulated)"
     if way != "emulated":
-        failed = loader_unavailable("i686") or _check_runs([LOADERS["i686"]], prefix, work_dir)
+        failed = loader_unavailable("i686") or check_runs([LOADERS["i686"]], prefix, work_dir)
         if failed is None:
             return "native", None
         native = "a 32-bit program does not run natively here: " + failed
@@ -300,11 +303,11 @@ def i686_way(prefix, work_dir, emulation=False, way=None):
         return None, native
     if not os.access(QEMU_I386, os.X_OK):
         return None, "%s; no %s for emulation (Debian package qemu-user)" % (native, QEMU_I386)
-    script = _emulated_loader or _write_emulated_loader()
-    failed = _check_runs([script], prefix, work_dir, EMULATION_SLOWDOWN)
+    script = _write_emulated_loader()
+    failed = check_runs([script], prefix, work_dir, EMULATION_SLOWDOWN)
     if failed:
         return None, "%s; under %s neither (%s)" % (native, QEMU_I386, failed)
-    use_emulation(script)
+    use_emulation(script, native)
     return "emulated", native
 
 

@@ -43,7 +43,7 @@ class Harness(unittest.TestCase):
         subprocess.run(["cp", "-a", _Template.get(), prefix], check=True,
                        timeout=host.TOOL_TIMEOUT)
         self.addCleanup(lambda: [wh.end_pid(pid) for pid in prefix_processes(prefix)])
-        self.assertIsNone(host.arch_unavailable(ARCH, prefix, work, self.session.emulation))
+        self.assertIsNone(host.check_runs([host.loader(ARCH)], prefix, work))
         self.assertEqual([], prefix_processes(prefix))
 
     def test_a_window_of_the_architecture_shows(self):
