@@ -19,6 +19,10 @@ import tempfile
 from . import host
 from .shell import Shell
 
+# A program's first start in a prefix also starts Wine's services, and run.sh may share a busy
+# machine: more time than a test's wait.
+ICON_TIMEOUT = 120.0
+
 
 def run(args):
     dpi = None
@@ -53,7 +57,7 @@ def wait_icon():
     shell = Shell()
     shell.env = dict(os.environ)
     try:
-        host.wait_for(shell.icon_shown, what="the icon in the notification area")
+        host.wait_for(shell.icon_shown, ICON_TIMEOUT, "the icon in the notification area")
     except host.HarnessError as error:
         sys.exit(str(error))
 
