@@ -77,7 +77,8 @@ class Session(Shell):
     run under qemu-i386 where the kernel cannot execute them (default $WINEHARNESS_EMULATION
     is 1). probe: path of probe.exe (default $WINEHARNESS_PROBE). dpi: the screen's LogPixels
     for the session's programs (default 96). desktop: the programs show in Wine's virtual
-    desktop with its taskbar, as pictures for people want them; the tests use the plain tray."""
+    desktop with its taskbar, as a Windows user sees them (for pictures); tests use the plain
+    tray."""
 
     def __init__(self, arch=None, probe=None, dpi=None, emulation=None, desktop=False):
         self.arch = arch or os.environ.get("WINEHARNESS_ARCH", "x86_64")
