@@ -8,16 +8,17 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 
-# Every session of a 32-bit program says in its test's output how the program ran; ctest keeps
-# the output of passed tests only in its log.
+# Every session of a 32-bit program says in its test's output how the program ran (a line of
+# its own, or after unittest's test name); ctest keeps the output of passed tests only in its
+# log.
 i686_report() {
   local log target
   for target in i686 x86_64; do
     log="$root/build/$target/Testing/Temporary/LastTest.log"
     [ -f "$log" ] || continue
     awk '/^[0-9]+\/[0-9]+ Testing: / { name = $3 }
-         /^32-bit program: / {
-           sub(/^32-bit program: /, "")
+         /32-bit program: / {
+           sub(/^.*32-bit program: /, "")
            printf "  %-24s %s\n", name, $0
          }' "$log"
   done
