@@ -16,8 +16,16 @@ case "${1:-test}" in
   *) echo "usage: $0 [run|test]" >&2; exit 2 ;;
 esac
 
+# Root installs directly; anybody else through sudo, asked for only when something is missing.
 SUDO=()
 if [ "$(id -u)" -ne 0 ]; then SUDO=(sudo); fi
+as_root() {
+  if ((${#SUDO[@]})) && ! command -v sudo >/dev/null; then
+    echo "$1 needs root: run this as root, or install sudo" >&2
+    exit 1
+  fi
+  "${SUDO[@]}" "$@"
+}
 
 need_i386=0
 for package in "${wanted[@]}"; do
@@ -25,18 +33,25 @@ for package in "${wanted[@]}"; do
 done
 if ((need_i386)) && ! dpkg --print-foreign-architectures | grep -qx i386; then
   echo "Adding the i386 architecture (for the 32-bit Wine loader)"
-  "${SUDO[@]}" dpkg --add-architecture i386
+  as_root dpkg --add-architecture i386
 fi
 
-missing=()
-for package in "${wanted[@]}"; do
-  dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q '^install ok installed$' ||
-    missing+=("$package")
-done
-if ((${#missing[@]} == 0)); then
-  exit 0
+install_missing() {
+  local missing=() package
+  for package in "$@"; do
+    dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q '^install ok installed$' ||
+      missing+=("$package")
+  done
+  ((${#missing[@]})) || return 0
+  echo "Installing: ${missing[*]}"
+  as_root apt-get update -qq
+  as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends \
+    "${missing[@]}" >/dev/null
+}
+
+install_missing "${wanted[@]}"
+# Where the kernel cannot execute 32-bit code, the i686 scenarios run under qemu-i386.
+if ((need_i386)) && ! /usr/lib/wine/wine --version >/dev/null 2>&1; then
+  echo "This kernel does not run the 32-bit Wine loader: the i686 tests use qemu-user"
+  install_missing qemu-user
 fi
-echo "Installing: ${missing[*]}"
-"${SUDO[@]}" apt-get update -qq
-DEBIAN_FRONTEND=noninteractive "${SUDO[@]}" apt-get install -y -qq --no-install-recommends \
-  "${missing[@]}" >/dev/null

@@ -1,8 +1,11 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds Wexla 98 and starts it under Wine: on the user's display,
-# or on a virtual one when there is none. Runs until the program is quit from its tray menu.
+# or on a virtual one when there is none, in Wine's virtual desktop with a taskbar, as a
+# Windows user sees it. Runs until the program is quit from its tray menu.
+# Usage: run.sh   (as root, or as a user who may use sudo for the package installation)
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
+harness() { PYTHONPATH="$root/tools" python3 -m wineharness "$@"; }
 "$root/scripts/install-deps.sh" run
 "$root/scripts/build.sh" native x86_64
 
@@ -16,6 +19,7 @@ wineserver=/usr/lib/wine/wineserver
 
 xvfb_pid=""
 app_pid=""
+desktop=()
 # Every step runs even when its process has ended already (a failing kill must not end the
 # clean-up under set -e).
 cleanup() {
@@ -43,6 +47,8 @@ if [ -z "${DISPLAY:-}" ] || ! xdotool getdisplaygeometry >/dev/null 2>&1; then
   for _ in $(seq 50); do xdotool getdisplaygeometry >/dev/null 2>&1 && break; sleep 0.1; done
   echo "No display found: Wexla 98 runs on the virtual display $DISPLAY."
   echo "See it with: DISPLAY=$DISPLAY import -window root wexla98-screen.png"
+  # Nobody's desktop to join: Wine's own draws the taskbar and the frames of the windows.
+  desktop=(explorer "$(harness desktop)")
 fi
 
 if [ ! -f "$WINEPREFIX/system.reg" ]; then
@@ -51,19 +57,16 @@ if [ ! -f "$WINEPREFIX/system.reg" ]; then
   "$wine" wineboot -i >/dev/null 2>&1
   "$wineserver" -w
 fi
-PYTHONPATH="$root/tools" python3 -m wineharness fonts "$WINEPREFIX"
+harness fonts "$WINEPREFIX"
 
 # Started in its own directory, so the settings it saves are found at the next start.
 cd "$app_dir"
 echo "Starting Wexla 98: its envelope icon is in the notification area (right click for the menu)."
-"$wine" "$app_dir/wexla98.exe" &
+# In the virtual desktop, explorer runs the program and ends about a second after it.
+"$wine" "${desktop[@]}" "$app_dir/wexla98.exe" &
 app_pid=$!
 if [ -n "$xvfb_pid" ]; then
-  for _ in $(seq 100); do
-    xdotool search --onlyvisible --name 'Wine System Tray' >/dev/null 2>&1 && break
-    sleep 0.1
-  done
-  import -window root "$root/build/wexla98-screen.png" 2>/dev/null &&
+  harness wait-icon && import -window root "$root/build/wexla98-screen.png" 2>/dev/null &&
     echo "Screenshot of the virtual display: $root/build/wexla98-screen.png"
 fi
 wait "$app_pid"

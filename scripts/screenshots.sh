@@ -21,23 +21,47 @@ import wineharness as wh
 from wineharness import wexla
 
 docs = os.environ["DOCS"]
-# Room around the tray and its menu, which opens at the pointer on the tray.
+# Room around the menu, which opens at the pointer on the taskbar's notification area.
 MARGIN = 8
-with wh.Session() as session:
+MENU_CLASS = "#32768"
+# Wine shows a new window black until its first paint; no painted window of the program is
+# mostly black.
+UNPAINTED_SHARE = 0.5
+BLACK = (0, 0, 0)
+screen_width, screen_height = map(int, wh.host.DESKTOP_SIZE.split("x"))
+# Wine's virtual desktop, as a Windows user sees the program: a taskbar with the icon in its
+# notification area, and windows with the frames and captions Wine draws there itself.
+
+
+def painted(session, window):
+    rgb = session.pixels(window)
+    return wh.count_colour(rgb, BLACK) < UNPAINTED_SHARE * len(rgb) / wh.shell.RGB_BYTES
+
+
+with wh.Session(desktop=True) as session:
     app = wexla.App(session, wexla.exe()).start()
-    menu = app.open_menu()
-    x, y, width, height = session.geometry(menu)
-    session.screenshot(os.path.join(docs, "tray-menu.png"), crop="%dx%d+0+0" % (
-        x + width + MARGIN, y + height + MARGIN))
+    wh.wait_for(session.icon_shown, what="the icon in the notification area")
+    app.open_menu()
+    menu = session.wait_window(cls=MENU_CLASS, visible=True)
+    # The pointer rests on the first row, as a user's would; the icon's tooltip goes.
+    session.xdotool("mousemove", menu["x"] + menu["width"] // 2, menu["y"] + MARGIN)
+    session.wait_no_window(cls=wh.shell.TOOLTIP_CLASS, visible=True)
+    left, top = menu["x"] - MARGIN, menu["y"] - MARGIN
+    session.screenshot(os.path.join(docs, "tray-menu.png"), crop="%dx%d+%d+%d" % (
+        screen_width - left, screen_height - top, left, top))
     session.menu_keys(app.exe_name, "Escape")
     session.wait_menus_gone(app.exe_name)
     for row, title, name in (("Mouse configuration", wexla.MOUSE_TITLE, "mouse-configuration.png"),
                              ("About", wexla.ABOUT_TITLE, "about.png")):
         app.choose(row)
-        # No window manager: the X window is the client area, without a caption.
-        session.screenshot(os.path.join(docs, name), session.x_window(app.program.pid, title))
+        window = session.x_window(app.program.pid, title)
+        wh.wait_for(lambda: painted(session, window), what="the window %r painted" % title)
+        session.screenshot(os.path.join(docs, name), window)
+        if title == wexla.ABOUT_TITLE:
+            session.screenshot(os.path.join(docs, "desktop.png"))
         app.keys(title, "Return")
         app.window_gone(title)
-    app.end()
+    # The taskbar never goes, so the program ends without waiting for an empty tray.
+    session.stop(app.program)
 print("pictures in %s" % docs)
 PYTHON

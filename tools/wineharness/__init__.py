@@ -32,7 +32,12 @@ its command line.
 
 A host that cannot run the session's architecture makes Session raise NotRunnable, a
 SystemExit with code 77, which ctest reports as "not run" when SKIP_RETURN_CODE is 77. Create
-sessions in setUpModule or setUpClass, whose failures unittest does not swallow.
+sessions in setUpModule or setUpClass, whose failures unittest does not swallow. An i686
+session says how its programs run ("32-bit program: ran natively", "ran emulated" or "not
+run", and why): where the kernel refuses 32-bit code, Session(emulation=True) (or
+WINEHARNESS_EMULATION=1) runs them under qemu-i386, with every wait ten times longer;
+WINEHARNESS_I686=emulated forces that path, =native forbids it. Session(desktop=True) shows
+the programs in Wine's virtual desktop with its taskbar, for pictures; tests use the plain tray.
 """
 
 import os

@@ -18,6 +18,8 @@ from .shell import Shell
 PROBE_TIMEOUT = 30.0
 # Exit code of a test run that did not run: ctest reports it as "not run", never as passed.
 NOT_RUN_EXIT = 77
+# Opens the line that tells how a session's 32-bit programs ran; scripts/test.sh collects them.
+WAY_LINE = "32-bit program:"
 MAILERS_KEY = r"HKCU\Software\Wine\WineBrowser"
 MAIL_MARKER = "mailto:sentinel-"  # hand-offs of the harness itself, see mail_settled
 _live = []
@@ -71,11 +73,18 @@ class Session(Shell):
     """Xvfb + prefix copy + a keeper process; a context manager, or call close().
 
     arch: "x86_64" or "i686" (default $WINEHARNESS_ARCH, else x86_64), the loader start()
-    uses; a host that cannot run it raises NotRunnable. probe: path of probe.exe (default
-    $WINEHARNESS_PROBE). dpi: the screen's LogPixels for the session's programs (default 96)."""
+    uses; a host that cannot run it raises NotRunnable. emulation: whether i686 programs may
+    run under qemu-i386 where the kernel cannot execute them (default $WINEHARNESS_EMULATION
+    is 1). probe: path of probe.exe (default $WINEHARNESS_PROBE). dpi: the screen's LogPixels
+    for the session's programs (default 96). desktop: the programs show in Wine's virtual
+    desktop with its taskbar, as a Windows user sees them (for pictures); tests use the plain
+    tray."""
 
-    def __init__(self, arch=None, probe=None, dpi=None):
+    def __init__(self, arch=None, probe=None, dpi=None, emulation=None, desktop=False):
         self.arch = arch or os.environ.get("WINEHARNESS_ARCH", "x86_64")
+        self.emulation = (os.environ.get("WINEHARNESS_EMULATION") == "1" if emulation is None
+                          else emulation)
+        self.way = None
         self.probe_exe = probe or os.environ.get("WINEHARNESS_PROBE")
         if not self.probe_exe or not os.path.isfile(self.probe_exe):
             raise HarnessError("WINEHARNESS_PROBE must name probe.exe (got %r)"
@@ -85,24 +94,43 @@ class Session(Shell):
         _live.append(self)
         self.dir = tempfile.mkdtemp(prefix="wineharness-")
         try:
-            self._start(dpi)
+            self._start(dpi, desktop)
         except BaseException:
             self.close()
             raise
 
-    def _start(self, dpi):
-        self._require(host.loader_unavailable(self.arch))
+    def _start(self, dpi, desktop):
+        if self.arch != "i686":
+            self._require(host.loader_unavailable(self.arch))
         self.prefix = os.path.join(self.dir, "prefix")
         subprocess.run(["cp", "-a", _Template.get(), self.prefix], check=True,
                        timeout=host.TOOL_TIMEOUT)
-        self._require(host.arch_unavailable(self.arch, self.prefix, self.dir))
+        if self.arch == "i686":
+            self._find_way()
+        else:
+            self.way = "native"
         self.xvfb, self.display = host.start_xvfb(self.dir)
         self.env = host.base_env(self.prefix, self.display)
         if dpi is not None:
             host.set_log_pixels(self.env, dpi)
+        if desktop:
+            host.use_virtual_desktop(self.env)
         self.keeper = self.spawn([host.loader_for(self.probe_exe), self.probe_exe, "keeper"],
                                  "keeper")
         self._install_mailer()
+
+    def _find_way(self):
+        """Finds out how the 32-bit programs run here and says so in the test's output: a
+        host that cannot execute them natively must never pass them unnoticed."""
+        self.way, note = host.i686_way(self.prefix, self.dir, self.emulation)
+        if self.way == "native":
+            print("%s ran natively (%s)" % (WAY_LINE, host.LOADERS["i686"]), flush=True)
+        elif self.way == "emulated":
+            print("%s ran emulated (%s on %s): %s" % (WAY_LINE, host.QEMU_I386,
+                                                      host.LOADERS["i686"], note), flush=True)
+        else:
+            print("%s not run: %s" % (WAY_LINE, note), flush=True)
+            self._require(note)
 
     def _require(self, reason):
         if reason:

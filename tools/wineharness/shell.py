@@ -7,6 +7,8 @@ from . import host
 from .host import HarnessError, wait_for
 
 TRAY_NAME = "Wine System Tray"
+# Wine's virtual desktop is an X window named "<desktop name> - Wine desktop".
+DESKTOP_NAME_END = " - Wine desktop$"
 # Wine's own tray lays icons out in NIM_ADD order, one square cell each, as high as the tray
 # (20 px at 96 DPI).
 TRAY_CELL = 20
@@ -84,8 +86,20 @@ class Shell:
     # ----- the tray -----
 
     def tray_window(self):
+        """Wine's own tray window, or else the taskbar of a virtual desktop."""
         found = self.search("--name", "^%s$" % TRAY_NAME)
-        return found[0] if found else None
+        return found[0] if found else self.taskbar()
+
+    def taskbar(self):
+        """The taskbar of Wine's virtual desktop (scripts/run.sh and screenshots.sh show one),
+        or None: an unnamed window of explorer's as wide as the desktop."""
+        for desktop in self.search("--name", DESKTOP_NAME_END):
+            width = self.geometry(desktop)[2]
+            for window in self.search("--classname", "^explorer\\.exe$"):
+                if (window != desktop and self.geometry(window)[2] == width
+                        and not self.xdotool("getwindowname", window, check=False).strip()):
+                    return window
+        return None
 
     def wait_tray(self):
         return wait_for(self.tray_window, what="the tray window to show")
@@ -95,29 +109,43 @@ class Shell:
         its tray window, ~2 s after the last icon: a new icon before that would be hidden."""
         wait_for(lambda: self.tray_window() is None, what="the tray window to go")
 
+    def icon_cell(self, icon=1):
+        """(tray window, left edge of icon number `icon` in it, cell size). Wine's own tray
+        lays the icons out from its left end in the order they were added, the taskbar's
+        notification area from its right end."""
+        tray = self.wait_tray()
+        _, _, width, cell = self.geometry(tray)
+        if self.xdotool("getwindowname", tray, check=False).strip() == TRAY_NAME:
+            return tray, cell * (icon - 1), cell
+        return tray, width - cell * icon, cell
+
     def click_tray(self, icon=1, button=X_LEFT, double=False):
         """Clicks icon number `icon` (in the order the icons were added)."""
-        tray = self.wait_tray()
-        cell = self.geometry(tray)[3]
+        tray, left, cell = self.icon_cell(icon)
         # Nothing keeps the tray on top; a later window may cover it.
         self.xdotool("windowraise", tray, check=False)
-        self.xdotool("mousemove", "--window", tray, cell * icon - cell // 2, cell // 2)
+        self.xdotool("mousemove", "--window", tray, left + cell // 2, cell // 2)
         if double:
             self.xdotool("click", "--repeat", 2, "--delay", DOUBLE_CLICK_DELAY_MS, button)
         else:
             self.xdotool("click", button)
 
     def hover_tray(self, icon=1):
-        tray = self.wait_tray()
-        cell = self.geometry(tray)[3]
+        tray, left, cell = self.icon_cell(icon)
         # Two small moves: Wine's tooltip timer starts on motion inside the icon.
-        self.xdotool("mousemove", "--window", tray, cell * icon - cell // 2 - 2, cell // 2 - 2)
-        self.xdotool("mousemove", "--window", tray, cell * icon - cell // 2, cell // 2)
+        self.xdotool("mousemove", "--window", tray, left + cell // 2 - 2, cell // 2 - 2)
+        self.xdotool("mousemove", "--window", tray, left + cell // 2, cell // 2)
 
     def tray_pixels(self, icon=1):
-        tray = self.wait_tray()
-        cell = self.geometry(tray)[3]
-        return self.pixels(tray, "%dx%d+%d+0" % (cell, cell, cell * (icon - 1)))
+        tray, left, cell = self.icon_cell(icon)
+        return self.pixels(tray, "%dx%d+%d+0" % (cell, cell, left))
+
+    def icon_shown(self, icon=1):
+        """Whether icon number `icon` has been drawn: its cell holds more than one colour."""
+        if self.tray_window() is None:
+            return False
+        rgb = self.tray_pixels(icon)
+        return len({rgb[i:i + RGB_BYTES] for i in range(0, len(rgb), RGB_BYTES)}) > 1
 
     def clear_tray(self):
         """Waits until the tray window went after its programs ended. Wine drops a killed

@@ -9,7 +9,7 @@ import tempfile
 import unittest
 
 from .host import HarnessError, wait_for
-from .session import Session
+from .session import WAY_LINE, Session
 from .shell import X_RIGHT
 
 CAPTION = "Wexla 98"
@@ -24,6 +24,10 @@ FACTS_FILE = os.environ.get("WEXLA_PROGRAM_FACTS") or os.path.join(
     os.path.dirname(__file__), "..", "..", "build", "native", "program_facts.json")
 TYPING_DELAY_MS = 10
 START_TIMEOUT = 60.0
+# Tests that an emulated 32-bit program fails for want of the emulation, not of the program:
+# its Open dialog did not show within 200 to 300 s in four runs of five (the program waits on
+# the server meanwhile), while a native run shows it at once. Comma-separated method names.
+NOT_EMULATED = set(filter(None, os.environ.get("WEXLA_NOT_EMULATED", "").split(",")))
 
 
 @functools.lru_cache(maxsize=None)
@@ -212,6 +216,14 @@ class AppTest(unittest.TestCase):
     @classmethod
     def tearDownClass(cls):
         cls.session.close()
+
+    def setUp(self):
+        name = self._testMethodName
+        if self.session.way == "emulated" and name in NOT_EMULATED:
+            # Said in the output that scripts/test.sh collects, not only in unittest's skip.
+            print("%s %s not run emulated: its Open dialog does not show under qemu-i386"
+                  % (WAY_LINE, name), flush=True)
+            self.skipTest("the Open dialog does not show under qemu-i386")
 
     def app(self, settings=None, **options):
         app = App(self.session, exe(), **options)
