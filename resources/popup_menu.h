@@ -2,6 +2,7 @@
 // The notification icon's pop-up menu as data. Level 1 items belong to the menu; level 2 items
 // to the sub-menu opened by the level 1 item without a command that precedes them.
 #include "platform/menu_command.h"
+#include "platform/window_ids.h"
 
 #include <array>
 
@@ -11,10 +12,13 @@ struct MenuItem {
   const char* caption; // nullptr for a separator
   int level = 1;
   MenuCommand command = MenuCommand::None; // none for separators and sub-menu openers
+  WindowId opens = WindowId::Count;        // the window the command opens, if it opens one
 };
 
 inline constexpr std::array kPopupMenu{
-    MenuItem{.caption = "Mouse configuration", .command = MenuCommand::MouseConfiguration},
+    MenuItem{.caption = "Mouse configuration",
+             .command = MenuCommand::MouseConfiguration,
+             .opens = WindowId::MouseConfiguration},
     MenuItem{.caption = nullptr},
     MenuItem{.caption = "Icon"},
     MenuItem{.caption = "Change icon", .level = 2, .command = MenuCommand::ChangeIcon},
@@ -23,7 +27,7 @@ inline constexpr std::array kPopupMenu{
     MenuItem{.caption = nullptr},
     MenuItem{.caption = "Save settings", .command = MenuCommand::SaveSettings},
     MenuItem{.caption = "Help", .command = MenuCommand::Help},
-    MenuItem{.caption = "About", .command = MenuCommand::About},
+    MenuItem{.caption = "About", .command = MenuCommand::About, .opens = WindowId::About},
     MenuItem{.caption = nullptr},
     MenuItem{.caption = "Quit", .command = MenuCommand::Quit},
 };

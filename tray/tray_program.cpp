@@ -1,6 +1,7 @@
 #include "tray/tray_program.h"
 
 #include "platform/tray_messages.h"
+#include "resources/popup_menu.h"
 #include "tray/settings_store.h"
 
 namespace wexla {
@@ -82,10 +83,14 @@ void TrayProgram::close() {
 }
 
 void TrayProgram::runMenuCommand(MenuCommand command) {
+  // The commands that open a window say so in the menu's rows.
+  for (const MenuItem& item : kPopupMenu) {
+    if (item.command == command && item.opens != WindowId::Count) {
+      dialogs_[windowIndex(item.opens)]->open();
+      return;
+    }
+  }
   switch (command) {
-  case MenuCommand::MouseConfiguration:
-    dialogs_[windowIndex(WindowId::MouseConfiguration)]->open();
-    break;
   case MenuCommand::ChangeIcon:
     changeIcon();
     break;
@@ -98,13 +103,10 @@ void TrayProgram::runMenuCommand(MenuCommand command) {
   case MenuCommand::Help:
     openHelp();
     break;
-  case MenuCommand::About:
-    dialogs_[windowIndex(WindowId::About)]->open();
-    break;
   case MenuCommand::Quit:
     quit();
     break;
-  case MenuCommand::None:
+  default: // None, or a command that opened its window above
     break;
   }
 }
