@@ -10,18 +10,16 @@ constexpr ControlId kSingle = ControlId::SingleClickOption;
 
 // Both options are set explicitly: a fresh window selects neither.
 TEST(MouseDialog, OpensShowingTheModeWithoutChangingEitherSetting) {
-  for (const bool doubleClickOnly : {false, true}) {
-    for (const bool unsaved : {false, true}) {
-      Program p;
-      p.settings = {{"", doubleClickOnly}, unsaved};
-      p.choose(MenuCommand::MouseConfiguration);
-      EXPECT_EQ(std::tuple(p.platform.options, p.settings.values.doubleClickOnly,
-                           p.settings.unsaved, p.platform.visible),
-                std::tuple(Options{{kDouble, doubleClickOnly}, {kSingle, !doubleClickOnly}},
-                           doubleClickOnly, unsaved,
-                           std::set<WindowId>{WindowId::MouseConfiguration}))
-          << doubleClickOnly;
-    }
+  for (const auto& [doubleClickOnly, unsaved] :
+       {std::pair(false, false), {false, true}, {true, false}, {true, true}}) {
+    Program p;
+    p.settings = {{"", doubleClickOnly}, unsaved};
+    p.choose(MenuCommand::MouseConfiguration);
+    EXPECT_EQ(std::tuple(p.platform.options, p.settings.values.doubleClickOnly, p.settings.unsaved,
+                         p.platform.visible),
+              std::tuple(Options{{kDouble, doubleClickOnly}, {kSingle, !doubleClickOnly}},
+                         doubleClickOnly, unsaved,
+                         std::set<WindowId>{WindowId::MouseConfiguration}));
   }
 }
 
@@ -81,7 +79,7 @@ TEST(SystemInfo, StartsTheFirstEntryOrTheProgramInTheSecondElseSaysItIsUnavailab
          {std::tuple(kMsInfoKey, kMsInfoValue, c.first),
           std::tuple(kToolsLocationKey, kToolsLocationValue, c.second)}) {
       if (entry) {
-        platform.registry[std::string(key) + "|" + value] = entry;
+        platform.registry[std::string(key) + "|" + value] = *entry;
       }
     }
     platform.files[c.file] = "MZ";

@@ -9,18 +9,10 @@
 #include <deque>
 #include <functional>
 #include <map>
-#include <ostream>
 #include <set>
 #include <stdexcept>
 #include <string>
 #include <vector>
-
-namespace wexla {
-// Test failures show a Text as the string it holds.
-inline void PrintTo(const Text& text, std::ostream* out) {
-  *out << '"' << text.view() << '"';
-}
-} // namespace wexla
 
 namespace wexla::test {
 
@@ -35,16 +27,13 @@ struct SimulatedCrash : std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
+// A loaded icon tells when its owner lets it go.
 struct FakeIcon final : Icon {
-  FakeIcon(std::string name, std::set<std::string>* released)
+  FakeIcon(std::string name, std::set<std::string>& released)
       : name(std::move(name)), released(released) {}
-  ~FakeIcon() override {
-    if (released != nullptr) {
-      released->insert(name);
-    }
-  }
+  ~FakeIcon() override { released.insert(name); }
   std::string name;
-  std::set<std::string>* released;
+  std::set<std::string>& released;
 };
 
 class FakePlatform final : public Pictures,
@@ -56,9 +45,9 @@ class FakePlatform final : public Pictures,
                            public Registry,
                            public Windows {
 public:
-  std::map<std::string, std::string> files;                   // full path -> bytes
-  std::set<std::string> icons;                                // loadable icon files
-  std::map<std::string, std::optional<std::string>> registry; // "key|value" -> text
+  std::map<std::string, std::string> files;    // full path -> bytes
+  std::set<std::string> icons;                 // loadable icon files
+  std::map<std::string, std::string> registry; // "key|value" -> text
   std::set<std::string> startable, openable{"wexla98.hlp", "wexla98.htm"};
   std::deque<Answer> answers; // default Yes
   std::deque<MenuCommand> menuChoices;
@@ -91,16 +80,12 @@ public:
   const Icon& builtinIcon() override { return builtin_; }
   std::unique_ptr<Icon> loadIcon(const Text& path) override {
     const bool ok = !fails("loadIcon", path) && icons.count(str(path)) != 0;
-    return ok ? std::make_unique<FakeIcon>(str(path), &releasedIcons) : nullptr;
+    return ok ? std::make_unique<FakeIcon>(str(path), releasedIcons) : nullptr;
   }
 
   bool addIcon(const Icon& icon) override { return showIcon("addIcon", icon); }
   bool changeIcon(const Icon& icon) override { return showIcon("changeIcon", icon); }
-  void removeIcon() override {
-    if (!fails("removeIcon")) {
-      trayIcon.clear();
-    }
-  }
+  void removeIcon() override { trayIcon = fails("removeIcon") ? trayIcon : ""; }
 
   void openMail() override { fails("openMail"); }
   bool openDocument(const Text& name) override {
@@ -157,16 +142,13 @@ public:
     return files.erase(it), true;
   }
   void deleteFile(const Text& name) override {
-    if (!fails("deleteFile", name)) {
-      files.erase(pathIn(currentDir, name));
-    }
+    files.erase(fails("deleteFile", name) ? "" : pathIn(currentDir, name));
   }
 
   std::optional<Text> readRegistryText(RegistryRoot, const Text& key, const Text& value) override {
     const auto it = registry.find(str(key) + "|" + str(value));
-    const bool ok = !fails("readRegistryText", str(key) + "|" + str(value)) &&
-                    it != registry.end() && it->second;
-    return ok ? std::optional(Text(*it->second)) : std::nullopt;
+    const bool ok = !fails("readRegistryText", str(key) + "|" + str(value)) && it != registry.end();
+    return ok ? std::optional(Text(it->second)) : std::nullopt;
   }
 
   bool createWindow(WindowId window) override {
@@ -181,8 +163,7 @@ public:
   }
   void closeWindow(WindowId window) override {
     fails("closeWindow", std::to_string(windowIndex(window)));
-    windows.erase(window);
-    visible.erase(window);
+    windows.erase(window), visible.erase(window);
   }
   void setOptionChecked(ControlId option, bool checked) override {
     options[option] = !fails("setOptionChecked") && checked;
@@ -214,9 +195,7 @@ private:
       whileModal();
     }
     const T answer = queue.empty() ? fallback : queue.front();
-    if (!queue.empty()) {
-      queue.pop_front();
-    }
+    queue.erase(queue.begin(), queue.begin() + (queue.empty() ? 0 : 1));
     replies.emplace_back(reply(answer));
     return answer;
   }

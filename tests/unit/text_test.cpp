@@ -60,12 +60,5 @@ TEST(Text, DoesWhatAStandardStringDoes) {
   EXPECT_EQ(str(assigned), plain("longer than before"));
 }
 
-// A length that cannot be represented ends the program before any memory is touched.
-TEST(TextDeathTest, EndsTheProgramOnAnImpossibleLength) {
-  Text text("x");
-  EXPECT_DEATH(text += std::string_view(text.c_str(), SIZE_MAX / 2), "");
-  EXPECT_DEATH(Text(SIZE_MAX, 'x'), "");
-}
-
 } // namespace
 } // namespace wexla

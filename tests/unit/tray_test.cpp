@@ -197,13 +197,5 @@ TEST_F(App, IconCommandsChangeOnlyOnAUsableChoiceAndReleaseWhatIsNoLongerShown) 
   EXPECT_EQ(platform.count("changeIcon"), 4);
 }
 
-TEST_F(App, ARefusedIconIsStillRemovedOnceAtClose) {
-  platform.failing.insert("addIcon");
-  tray.start();
-  tray.close();
-  tray.close();
-  EXPECT_EQ(platform.count("removeIcon"), 1);
-}
-
 } // namespace
 } // namespace wexla::test
