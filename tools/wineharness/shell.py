@@ -86,9 +86,16 @@ class Shell:
     # ----- the tray -----
 
     def tray_window(self):
-        """Wine's own tray window, or else the taskbar of a virtual desktop."""
+        """Wine's own tray window, shown while it holds icons, or else the taskbar of a virtual
+        desktop once an icon shows in its notification area (the taskbar itself is always
+        there, from before the program's start)."""
         found = self.search("--name", "^%s$" % TRAY_NAME)
-        return found[0] if found else self.taskbar()
+        if found:
+            return found[0]
+        taskbar = self.taskbar()
+        if taskbar is not None and self._cell_drawn(taskbar, *self._cell(taskbar, 1)):
+            return taskbar
+        return None
 
     def taskbar(self):
         """The taskbar of Wine's virtual desktop (scripts/run.sh and screenshots.sh show one),
@@ -109,15 +116,24 @@ class Shell:
         its tray window, ~2 s after the last icon: a new icon before that would be hidden."""
         wait_for(lambda: self.tray_window() is None, what="the tray window to go")
 
-    def icon_cell(self, icon=1):
-        """(tray window, left edge of icon number `icon` in it, cell size). Wine's own tray
+    def _cell(self, tray, icon):
+        """(left edge of icon number `icon` in the tray window, cell size). Wine's own tray
         lays the icons out from its left end in the order they were added, the taskbar's
         notification area from its right end."""
-        tray = self.wait_tray()
         _, _, width, cell = self.geometry(tray)
         if self.xdotool("getwindowname", tray, check=False).strip() == TRAY_NAME:
-            return tray, cell * (icon - 1), cell
-        return tray, width - cell * icon, cell
+            return cell * (icon - 1), cell
+        return width - cell * icon, cell
+
+    def _cell_drawn(self, tray, left, cell):
+        """Whether an icon has been drawn in a cell: it holds more than one colour."""
+        rgb = self.pixels(tray, "%dx%d+%d+0" % (cell, cell, left))
+        return len({rgb[i:i + RGB_BYTES] for i in range(0, len(rgb), RGB_BYTES)}) > 1
+
+    def icon_cell(self, icon=1):
+        """(tray window, left edge of icon number `icon` in it, cell size)."""
+        tray = self.wait_tray()
+        return (tray, *self._cell(tray, icon))
 
     def click_tray(self, icon=1, button=X_LEFT, double=False):
         """Clicks icon number `icon` (in the order the icons were added)."""
@@ -141,11 +157,9 @@ class Shell:
         return self.pixels(tray, "%dx%d+%d+0" % (cell, cell, left))
 
     def icon_shown(self, icon=1):
-        """Whether icon number `icon` has been drawn: its cell holds more than one colour."""
-        if self.tray_window() is None:
-            return False
-        rgb = self.tray_pixels(icon)
-        return len({rgb[i:i + RGB_BYTES] for i in range(0, len(rgb), RGB_BYTES)}) > 1
+        """Whether icon number `icon` has been drawn."""
+        tray = self.tray_window()
+        return tray is not None and self._cell_drawn(tray, *self._cell(tray, icon))
 
     def clear_tray(self):
         """Waits until the tray window went after its programs ended. Wine drops a killed
