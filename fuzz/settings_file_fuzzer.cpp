@@ -12,8 +12,8 @@ void fuzz_one(std::string_view input) {
   // Characters the quoted notation cannot carry inside a path.
   require(read->iconPath.size() <= wexla::kMaxIconPathLength &&
           read->iconPath.view().find_first_of(std::string_view("\"\r\n\0", 4)) ==
-              std::string::npos);
-  const std::string line = wexla::formatSettingsLine(*read);
+              std::string_view::npos);
+  const wexla::Text line = wexla::formatSettingsLine(*read);
   const std::optional<wexla::Settings> again = wexla::parseSettingsFile(line);
   require(again && *again == *read);
   // A saved file is saved again byte for byte, so repeated saves never drift.
