@@ -26,7 +26,6 @@ public:
   ~Text();
 
   std::size_t size() const noexcept { return size_; }
-  std::size_t length() const noexcept { return size_; }
   bool empty() const noexcept { return size_ == 0; }
   const char* data() const noexcept { return data_ != nullptr ? data_ : ""; }
   // Always a buffer of this text's own, with room for size() characters and the terminator.

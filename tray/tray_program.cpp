@@ -28,7 +28,7 @@ TrayProgram::TrayProgram(const TrayPlatform& platform, EditedSettings& settings,
     : platform_(platform), settings_(settings), dialogs_(dialogs) {}
 
 const Icon& TrayProgram::shownIcon() const {
-  return showsChosenIcon_ ? *chosenIcon_ : platform_.pictures.builtinIcon();
+  return chosenIcon_ != nullptr ? *chosenIcon_ : platform_.pictures.builtinIcon();
 }
 
 void TrayProgram::start() {
@@ -40,7 +40,6 @@ void TrayProgram::start() {
   if (loaded.outcome == LoadOutcome::Read && !path.empty() && path != kBuiltinIconPath &&
       !platform_.files.findOrdinaryFile(path).empty()) {
     chosenIcon_ = platform_.pictures.loadIcon(path);
-    showsChosenIcon_ = chosenIcon_ != nullptr;
   }
   platform_.notificationArea.addIcon(shownIcon());
 }
@@ -129,7 +128,6 @@ void TrayProgram::changeIcon() {
   platform_.notificationArea.changeIcon(*picture);
   // The previous picture goes only now that the shell has taken its own copy of the new one.
   chosenIcon_ = std::move(picture);
-  showsChosenIcon_ = true;
 }
 
 void TrayProgram::restoreDefaultIcon() {
@@ -138,8 +136,8 @@ void TrayProgram::restoreDefaultIcon() {
   }
   settings_.values.iconPath = kBuiltinIconPath;
   settings_.unsaved = true;
-  showsChosenIcon_ = false;
-  platform_.notificationArea.changeIcon(shownIcon());
+  platform_.notificationArea.changeIcon(platform_.pictures.builtinIcon());
+  // Released only now that the shell shows the built-in icon instead.
   chosenIcon_.reset();
 }
 

@@ -40,23 +40,22 @@ public:
   // Ends the program by any route: removes the icon, then closes the main window.
   void close();
 
-  void runMenuCommand(MenuCommand command);
-  void changeIcon();
-  void restoreDefaultIcon();
-  void openHelp();
   void quit();
 
   bool running() const { return running_; }
   bool handlingTrayMessage() const { return handlingTrayMessage_; }
 
 private:
+  void runMenuCommand(MenuCommand command);
+  void changeIcon();
+  void restoreDefaultIcon();
+  void openHelp();
   const Icon& shownIcon() const;
 
   TrayPlatform platform_;
   EditedSettings& settings_;
   const DialogTable& dialogs_;
-  std::unique_ptr<Icon> chosenIcon_; // shown unless the built-in icon is
-  bool showsChosenIcon_ = false;
+  std::unique_ptr<Icon> chosenIcon_; // shown when there is one; else the built-in icon
   bool handlingTrayMessage_ = false;
   bool running_ = false;
 };

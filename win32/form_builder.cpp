@@ -1,14 +1,14 @@
 #include "win32/form_builder.h"
 
-#include "win32/pod_list.h"
-
 #include "platform/text.h"
 #include "resources/form_layouts.h"
 #include "win32/handles.h"
+#include "win32/pod_list.h"
 
-#include <algorithm>
+#include <array>
 #include <climits>
 #include <memory>
+#include <utility>
 
 namespace wexla {
 namespace {

@@ -30,9 +30,6 @@ public:
     }
     items_[size_++] = item;
   }
-  void popBack() noexcept { --size_; }
-  T& back() noexcept { return items_[size_ - 1]; }
-  bool empty() const noexcept { return size_ == 0; }
   std::size_t size() const noexcept { return size_; }
   T& operator[](std::size_t index) noexcept { return items_[index]; }
   T* begin() noexcept { return items_; }

@@ -1,12 +1,11 @@
 #include "win32/single_instance.h"
 
+#include "platform/text.h"
 #include "win32/handles.h"
 
 #include <windows.h>
 
 #include <sddl.h>
-
-#include "platform/text.h"
 
 namespace wexla {
 namespace {

@@ -2,12 +2,11 @@
 HKEY_CLASSES_ROOT), and a log of every file or address Wine's browser hand-off (winebrowser)
 receives, kept like the mail hand-offs."""
 
-import os
 import urllib.parse
 
 from .host import HarnessError
+from .session import Session
 
-BROWSERS_KEY = r"HKCU\Software\Wine\WineBrowser"
 VIEWS = ("/reg:32", "/reg:64")
 # The class whose "open" command in a booted prefix is winebrowser; a prefix without Gecko
 # (mshtml disabled, as the sessions run) has it but leaves .htm without it.
@@ -38,20 +37,9 @@ class BrowserLog:
     """Registers a script as Wine's browser for the session: one line per hand-off."""
 
     def __init__(self, session):
-        self.path = os.path.join(session.dir, "browser.log")
-        script = os.path.join(session.dir, "browser.sh")
-        with open(script, "w") as out:
-            out.write('#!/bin/sh\nfor a in "$@"; do printf "%%s\\n" "$a" >> "%s"; done\n'
-                      % self.path)
-        os.chmod(script, 0o755)
-        session.wine("reg", "add", BROWSERS_KEY, "/v", "Browsers", "/d", script, "/f")
+        self.path = session.log_hand_offs("Browsers", "browser")
 
     def hand_offs(self):
         """The handed-off addresses; files as Linux paths (winebrowser passes file:// URLs)."""
-        try:
-            with open(self.path) as log:
-                lines = log.read().splitlines()
-        except FileNotFoundError:
-            return []
-        return [urllib.parse.unquote(line[len("file://"):]) if line.startswith("file://")
-                else line for line in lines]
+        return [urllib.parse.unquote(arg[len("file://"):]) if arg.startswith("file://") else arg
+                for _, arg in Session.read_hand_offs(self.path)]

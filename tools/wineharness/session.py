@@ -20,7 +20,8 @@ PROBE_TIMEOUT = 30.0
 NOT_RUN_EXIT = 77
 # Opens the line that tells how a session's 32-bit programs ran; scripts/test.sh collects them.
 WAY_LINE = "32-bit program:"
-MAILERS_KEY = r"HKCU\Software\Wine\WineBrowser"
+# Wine's hand-off of addresses and files to Linux programs: its "Mailers" and "Browsers" values.
+HAND_OFF_KEY = r"HKCU\Software\Wine\WineBrowser"
 MAIL_MARKER = "mailto:sentinel-"  # hand-offs of the harness itself, see mail_settled
 _live = []
 
@@ -246,25 +247,35 @@ class Session(Shell):
 
     # ----- mail hand-offs -----
 
-    def _install_mailer(self):
-        """Registers a script as Wine's mail program: one line per hand-off, "<epoch seconds>
-        <argument>", the time read by the script itself when the hand-off reaches it."""
-        self.mail_log = os.path.join(self.dir, "mail.log")
-        script = os.path.join(self.dir, "mailer.sh")
+    def log_hand_offs(self, value, name):
+        """Registers a script as Wine's program of the kind `value` names ("Mailers",
+        "Browsers") and returns its log: one line per hand-off, "<epoch seconds> <argument>",
+        the time read by the script itself when the hand-off reaches it."""
+        log_path = os.path.join(self.dir, name + ".log")
+        script = os.path.join(self.dir, name + ".sh")
         with open(script, "w") as out:
             out.write('#!/bin/sh\nfor a in "$@"; do printf "%%s %%s\\n" "$(date +%%s.%%N)" "$a"'
-                      ' >> "%s"; done\n' % self.mail_log)
+                      ' >> "%s"; done\n' % log_path)
         os.chmod(script, 0o755)
-        self.wine("reg", "add", MAILERS_KEY, "/v", "Mailers", "/d", script, "/f")
+        self.wine("reg", "add", HAND_OFF_KEY, "/v", value, "/d", script, "/f")
+        return log_path
 
-    def hand_offs(self):
-        """Every logged hand-off as (time.time() reading, argument)."""
+    @staticmethod
+    def read_hand_offs(log_path):
+        """Every hand-off of a log_hand_offs log as (time.time() reading, argument)."""
         try:
-            with open(self.mail_log) as log:
+            with open(log_path) as log:
                 return [(float(t), arg) for t, _, arg in
                         (line.partition(" ") for line in log.read().splitlines())]
         except FileNotFoundError:
             return []
+
+    def _install_mailer(self):
+        self.mail_log = self.log_hand_offs("Mailers", "mail")
+
+    def hand_offs(self):
+        """Every logged mail hand-off as (time.time() reading, argument)."""
+        return self.read_hand_offs(self.mail_log)
 
     def reset_mail(self):
         if os.path.exists(self.mail_log):
