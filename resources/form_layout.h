@@ -13,7 +13,7 @@ enum class ControlKind {
   Frame,          // group box
   OptionButton,   // radio button; options sharing a container form one exclusive group
   Label,          // static text
-  Rule,           // a horizontal one-pixel line in the window frame colour
+  Rule,           // a horizontal one-pixel line in the window-text colour
   Separator,      // a horizontal etched line: a shadow row over a highlight row
   Icon,           // the built-in icon at its natural size
   CallbackWindow, // a plain child window that receives the notification icon's callbacks

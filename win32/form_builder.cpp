@@ -156,7 +156,8 @@ ControlStyle controlStyleOf(const ControlLayout& control) {
     return {"STATIC",
             static_cast<DWORD>(control.wordWrap ? SS_LEFT : SS_LEFTNOWORDWRAP) | SS_NOPREFIX};
   case ControlKind::Rule:
-    return {"STATIC", SS_BLACKRECT};
+    // Drawn by the form (handleFormMessage): no static style paints the window-text colour.
+    return {"STATIC", SS_OWNERDRAW};
   case ControlKind::Separator:
     return {"STATIC", SS_ETCHEDHORZ};
   case ControlKind::Icon:
@@ -360,6 +361,16 @@ bool handleFormMessage(HWND form, UINT message, WPARAM wParam, LPARAM lParam, LR
         result = reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_3DFACE));
         return true;
       }
+    }
+    return false;
+  case WM_DRAWITEM:
+    if (const auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
+        item->CtlType == ODT_STATIC) {
+      // A form's only owner-drawn statics are its rules. Should the fill fail, the line is
+      // missing from this one paint.
+      FillRect(item->hDC, &item->rcItem, GetSysColorBrush(COLOR_WINDOWTEXT));
+      result = TRUE;
+      return true;
     }
     return false;
   case WM_NCDESTROY:

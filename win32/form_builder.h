@@ -2,7 +2,7 @@
 // Turns a window design into a real Win32 window with its child controls. The designs are in
 // twips, which dialog units (a fraction of the font's average character) cannot hold exactly,
 // so the windows are built here at the screen's own pixels rather than from dialog templates.
-// Every part of a form is a system control; the form paints nothing itself. The caller's window
+// Every part of a form is a system control; the form paints only its rules. The caller's window
 // procedure hands every message to handleFormMessage first and falls back to DefDlgProcA, so
 // the dialog keyboard interface (Tab, Enter, Esc through IsDialogMessageA) works on these
 // ordinary top-level windows.
@@ -29,10 +29,10 @@ inline constexpr int kRuleHeight = 1;
 HWND createForm(const FormLayout& layout, HINSTANCE instance, HWND owner, HICON bigIcon,
                 HICON smallIcon, WNDPROC windowProc);
 
-// The form's own share of message handling: the text colours of its labels, and releasing its
-// fonts on WM_NCDESTROY. Returns true when the message is fully answered (result holds the
-// value to return); false means the caller goes on handling it, which for WM_NCDESTROY must
-// still end in DefDlgProcA.
+// The form's own share of message handling: the text colours of its labels, its rules in the
+// window-text colour, and releasing its fonts on WM_NCDESTROY. Returns true when the message is
+// fully answered (result holds the value to return); false means the caller goes on handling
+// it, which for WM_NCDESTROY must still end in DefDlgProcA.
 bool handleFormMessage(HWND form, UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
 
 // The control that takes the focus when the form is shown: the first visible, enabled control

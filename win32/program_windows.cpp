@@ -22,9 +22,12 @@ void ProgramWindows::windowDestroyed(HWND handle) {
   if (handle == main_) {
     main_ = nullptr;
     trayCallback_ = nullptr;
-  }
-  if (const std::optional<WindowId> window = windowOf(handle)) {
+  } else if (const std::optional<WindowId> window = windowOf(handle)) {
     windows_[windowIndex(*window)] = nullptr;
+  } else {
+    // A form destroyed while it was being built never was one of ours. Had its end posted the
+    // quit message, the error box that follows would take it and close before it was read.
+    return;
   }
   // The process lives as long as any of its windows does.
   if (main_ == nullptr &&

@@ -20,7 +20,7 @@ public:
   void windowCreated(WindowId window, HWND handle) { windows_[windowIndex(window)] = handle; }
   // Which secondary window the handle is, if any.
   std::optional<WindowId> windowOf(HWND handle) const;
-  // A window of ours is gone; posts the quit message when none is left.
+  // A window is gone; when it was one of ours and none is left, posts the quit message.
   void windowDestroyed(HWND handle);
   // Hands the message to the dialog manager of the window it is for; true when it took it.
   bool routeDialogMessage(MSG& message) const;

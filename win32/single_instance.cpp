@@ -18,6 +18,10 @@ namespace {
 // started from another folder counts as the same program.
 constexpr const char* kMarkPrefix = "Local\\Wexla98.Running.";
 
+// The mark while this process holds it; the system also removes it with the process, however
+// the process ends.
+OwnedKernelObject heldMark;
+
 // The user's SID as text, or "" when it cannot be read. Part of the name, so that another user
 // in the same session (Run as) has a mark of their own instead of being refused access to ours.
 Text userSidText() {
@@ -45,8 +49,6 @@ bool claimSessionInstance() {
   const Text name = kMarkPrefix + userSidText();
   // Creating a new object is not promised to clear the last error; the check below needs it.
   SetLastError(ERROR_SUCCESS);
-  // The handle is never closed: it is the mark, and the system removes it with the process,
-  // however the process ends.
   HANDLE mark = CreateMutexA(nullptr, FALSE, name.c_str());
   const DWORD error = GetLastError();
   if (mark == nullptr) {
@@ -54,7 +56,12 @@ bool claimSessionInstance() {
     // elevated one). Anything else keeps this copy running: two copies are better than none.
     return error != ERROR_ACCESS_DENIED;
   }
+  heldMark.reset(mark);
   return error != ERROR_ALREADY_EXISTS;
+}
+
+void releaseSessionInstance() {
+  heldMark.reset();
 }
 
 } // namespace wexla

@@ -4,6 +4,7 @@
 #include "resources/form_layouts.h"
 #include "win32/application.h"
 #include "win32/form_builder.h"
+#include "win32/single_instance.h"
 
 namespace wexla {
 namespace {
@@ -48,6 +49,11 @@ LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         runningApp->program.close();
       }
       return 0;
+    case WM_DESTROY:
+      // The icon has gone with the main window. An open dialog may keep this process running,
+      // but the program has ended for the user, who may start it again.
+      releaseSessionInstance();
+      break;
     default:
       break;
     }
@@ -75,8 +81,19 @@ ControlId enterTarget(HWND window, const FormLayout& layout) {
   return buttonMarked(layout, &ControlLayout::defaultButton);
 }
 
-// The control a WM_COMMAND clicks: a button or option button itself, or the one the dialog
-// manager's Enter (IDOK) or Esc (IDCANCEL) stands for.
+// Windows also reports BN_CLICKED when a radio button merely receives the focus, so an option
+// counts as chosen only once it is checked, whoever sent the notification.
+bool isUncheckedOption(HWND window, const FormLayout& layout, ControlId control) {
+  for (const ControlLayout& designed : layout.controls) {
+    if (designed.id == control && designed.kind == ControlKind::OptionButton) {
+      return IsDlgButtonChecked(window, static_cast<int>(control)) != BST_CHECKED;
+    }
+  }
+  return false;
+}
+
+// The control a WM_COMMAND clicks: a button, or an option that is now checked, or the button
+// the dialog manager's Enter (IDOK) or Esc (IDCANCEL) stands for.
 ControlId clickedControl(HWND window, WindowId id, WPARAM wParam) {
   const FormLayout& layout = dialogLayout(id);
   switch (LOWORD(wParam)) {
@@ -85,8 +102,13 @@ ControlId clickedControl(HWND window, WindowId id, WPARAM wParam) {
   case IDCANCEL:
     return buttonMarked(layout, &ControlLayout::cancelButton);
   default:
-    return HIWORD(wParam) == BN_CLICKED ? static_cast<ControlId>(LOWORD(wParam)) : ControlId::None;
+    break;
   }
+  const auto control = static_cast<ControlId>(LOWORD(wParam));
+  if (HIWORD(wParam) != BN_CLICKED || isUncheckedOption(window, layout, control)) {
+    return ControlId::None;
+  }
+  return control;
 }
 
 } // namespace

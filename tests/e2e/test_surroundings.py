@@ -40,8 +40,15 @@ class Surroundings(wexla.AppTest):
         self.assertEqual(empty_cell, self.session.tray_pixels(icon=2), "a second icon")
         app.single_click()
         self.assertEqual(["mailto:"], app.hand_offs(1))
-        # The mark goes with the copy that held it, however it ended.
-        app.end()
+        # The mark goes with the icon at Quit, though the About window keeps the copy running.
+        app.choose("About")
+        app.window(wexla.ABOUT_TITLE)
+        app.choose("Quit")
+        self.session.wait_tray_empty()
+        elsewhere.start()
+        self.assertTrue(app.running())
+        # And with the copy that held it, however it ended.
+        elsewhere.end()
         elsewhere.start()
 
     def test_a_refused_save_warns_keeps_the_changes_and_a_later_save_succeeds(self):

@@ -62,7 +62,7 @@ bool isOfKind(HWND w, ControlKind kind) {
   case ControlKind::Label:
     return label && (staticType == SS_LEFT || staticType == SS_LEFTNOWORDWRAP);
   case ControlKind::Rule:
-    return label && staticType == SS_BLACKRECT;
+    return label && staticType == SS_OWNERDRAW;
   case ControlKind::Separator:
     return label && staticType == SS_ETCHEDHORZ;
   case ControlKind::Icon:
@@ -122,6 +122,18 @@ void checkLabelFits(const ControlLayout& c, HWND label) {
   check(area.right <= px(c.width) && area.bottom <= px(c.height), c.name, __LINE__);
 }
 
+// A rule shows the window-text colour (which main sets apart from every other system colour),
+// not the frame colour that a black-rectangle static paints.
+void checkRuleColour(HWND form, const ControlLayout& c, HWND rule) {
+  ShowWindow(form, SW_SHOWNOACTIVATE);
+  UpdateWindow(form);
+  HDC dc = GetDC(rule);
+  const COLORREF drawn = GetPixel(dc, 0, 0);
+  ReleaseDC(rule, dc);
+  ShowWindow(form, SW_HIDE);
+  checkEqual(drawn, GetSysColor(COLOR_WINDOWTEXT), c.name, __LINE__);
+}
+
 int designedHeight(const ControlLayout& c) {
   switch (c.kind) {
   case ControlKind::Separator:
@@ -163,6 +175,9 @@ void checkForm(const FormLayout& layout, HWND owner, HICON icon) {
       check(SendMessageA(w, STM_GETICON, 0, 0) == reinterpret_cast<LRESULT>(icon), c.name,
             __LINE__);
     }
+    if (c.kind == ControlKind::Rule) {
+      checkRuleColour(form, c, w);
+    }
     const bool hasText = c.kind == ControlKind::PushButton || c.kind == ControlKind::Frame ||
                          c.kind == ControlKind::OptionButton || c.kind == ControlKind::Label;
     if (!hasText) {
@@ -194,6 +209,11 @@ int main() {
   const WNDCLASSA callback{0,       DefWindowProcA, 0,       0,       GetModuleHandleA(nullptr),
                            nullptr, nullptr,        nullptr, nullptr, wexla::kTrayCallbackClass};
   CHECK(RegisterClassA(&callback) != 0);
+  // A window-text colour that no other system colour has, for this run.
+  const int textElement = COLOR_WINDOWTEXT;
+  const COLORREF savedText = GetSysColor(textElement);
+  const COLORREF distinctText = RGB(0x12, 0x34, 0x56);
+  CHECK(SetSysColors(1, &textElement, &distinctText));
   HICON icon = LoadIconA(nullptr, reinterpret_cast<LPCSTR>(IDI_APPLICATION));
 
   HWND main = wexla::createForm(wexla::mainWindowLayout(), GetModuleHandleA(nullptr), nullptr, icon,
@@ -202,5 +222,6 @@ int main() {
   checkForm(wexla::dialogLayout(wexla::WindowId::MouseConfiguration), main, icon);
   checkForm(wexla::dialogLayout(wexla::WindowId::About), main, icon);
   DestroyWindow(main);
+  SetSysColors(1, &textElement, &savedText);
   return wexla::wincheck::finish();
 }

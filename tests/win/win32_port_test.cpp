@@ -1,8 +1,9 @@
 // The Win32 roles against a real Windows (Wine): registry reads, the ordinary-file search, file
-// replacement, icon loading, the notification icon's record and the real pop-up menu. Exit
-// code 0 when every check passes.
+// replacement, icon loading, the notification icon's record, the real pop-up menu and the
+// mouse window's options. Exit code 0 when every check passes.
 #include "platform/menu_command.h"
 #include "tests/win/win_check.h"
+#include "win32/application.h"
 #include "win32/popup_menu.h"
 #include "win32/win32_files.h"
 #include "win32/win32_pictures.h"
@@ -168,6 +169,41 @@ void popupMenu() {
   CHECK_EQ(GetMenuItemID(menu.get(), 8), static_cast<int>(MenuCommand::Quit));
 }
 
+// Only the end of the program's own windows ends it: a form that fails half-built posts no quit
+// message, which would close at once the error box that tells the user why the program ends.
+void programLifetime() {
+  wexla::ProgramWindows windows;
+  HWND form = CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr,
+                              GetModuleHandleA(nullptr), nullptr);
+  MSG quit{};
+  windows.windowDestroyed(form);
+  CHECK(!PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+  windows.mainWindowCreated(form, nullptr);
+  windows.windowDestroyed(form);
+  CHECK(PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+  DestroyWindow(form);
+}
+
+// An option acts only once it is checked, whatever sent its BN_CLICKED: Windows also sends one
+// when a radio button merely gets the focus.
+void mouseWindowOptions() {
+  static wexla::Application app(GetModuleHandleA(nullptr));
+  CHECK(wexla::createMainWindow(app));
+  app.mouse.open();
+  HWND window = app.windows.window(wexla::WindowId::MouseConfiguration);
+  const int option = static_cast<int>(wexla::ControlId::DoubleClickOption);
+  const auto click = [&] {
+    SendMessageA(window, WM_COMMAND, MAKEWPARAM(option, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(GetDlgItem(window, option)));
+  };
+  const wexla::EditedSettings& settings = app.settings;
+  click();
+  CHECK(!settings.values.doubleClickOnly && !settings.unsaved);
+  CheckDlgButton(window, option, BST_CHECKED);
+  click();
+  CHECK(settings.values.doubleClickOnly && settings.unsaved);
+}
+
 } // namespace
 
 int main() {
@@ -182,5 +218,7 @@ int main() {
   icons(pictures, dir);
   notificationIcon(pictures);
   popupMenu();
+  programLifetime();
+  mouseWindowOptions();
   return wexla::wincheck::finish();
 }
