@@ -10,13 +10,12 @@ namespace wexla {
 
 enum class ControlKind {
   PushButton,
-  Frame,          // group box
-  OptionButton,   // radio button; options sharing a container form one exclusive group
-  Label,          // static text
-  Rule,           // a horizontal one-pixel line in the window-text colour
-  Separator,      // a horizontal etched line: a shadow row over a highlight row
-  Icon,           // the built-in icon at its natural size
-  CallbackWindow, // a plain child window that receives the notification icon's callbacks
+  Frame,        // group box
+  OptionButton, // radio button; options sharing a container form one exclusive group
+  Label,        // static text
+  Rule,         // a horizontal one-pixel line in the window-text colour
+  Separator,    // a horizontal etched line: a shadow row over a highlight row
+  Icon,         // the built-in icon at its natural size
 };
 
 enum class BorderStyle { FixedSingle, FixedDialog };

@@ -18,16 +18,6 @@ constexpr FontSpec kTitleFont{
     .pointSizeHundredths = kTitleFontSize, .weight = kBold, .color = kBlack};
 constexpr FontSpec kBlackText{.color = kBlack};
 
-// The never-shown main window only needs its tray callback window.
-constexpr std::array kMainControls{
-    ControlLayout{.kind = ControlKind::CallbackWindow,
-                  .name = "trayCallbackWindow",
-                  .left = 120,
-                  .top = 120,
-                  .width = 1215,
-                  .height = 1095},
-};
-
 constexpr int kClickModeFrame = 1; // index of clickModeFrame below
 constexpr std::array kMouseControls{
     ControlLayout{.kind = ControlKind::PushButton,
@@ -206,11 +196,13 @@ constexpr FormLayout kAboutWindowLayout{.className = kAboutWindowClass,
                                         .border = BorderStyle::FixedDialog,
                                         .controls = kAboutControls};
 
+// The never-shown main window receives the notification icon's messages itself and needs no
+// controls.
 constexpr FormLayout kMainWindowLayout{.className = kMainWindowClass,
                                        .caption = "Wexla 98",
                                        .clientWidth = 2100,
                                        .clientHeight = 1260,
-                                       .controls = kMainControls};
+                                       .controls = {}};
 
 // In the order of WindowId.
 constexpr std::array kDialogLayouts{&kMouseWindowLayout, &kAboutWindowLayout};

@@ -6,11 +6,10 @@ namespace wexla {
 
 // Window classes of the program's windows; the test harness finds the windows by them.
 inline constexpr const char* kMainWindowClass = "Wexla98Main";
-inline constexpr const char* kTrayCallbackClass = "Wexla98Hook";
 inline constexpr const char* kMouseWindowClass = "Wexla98Mouse";
 inline constexpr const char* kAboutWindowClass = "Wexla98About";
 
-// The hidden main window, which holds the tray callback window.
+// The hidden main window, which receives the notification icon's messages.
 const FormLayout& mainWindowLayout();
 
 const FormLayout& dialogLayout(WindowId window);

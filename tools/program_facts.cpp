@@ -49,7 +49,6 @@ int main(int argc, char** argv) {
   }
   std::ofstream out(argv[1], std::ios::binary);
   out << "{\"classes\": {\"main\": " << jsonText(wexla::kMainWindowClass)
-      << ", \"trayCallback\": " << jsonText(wexla::kTrayCallbackClass)
       << ", \"mouse\": " << jsonText(wexla::kMouseWindowClass)
       << ", \"about\": " << jsonText(wexla::kAboutWindowClass)
       << "}, \"trayIconId\": " << wexla::kTrayIconId << ", \"rows\": " << jsonList(rows)

@@ -161,12 +161,10 @@ ControlStyle controlStyleOf(const ControlLayout& control) {
   case ControlKind::Separator:
     return {"STATIC", SS_ETCHEDHORZ};
   case ControlKind::Icon:
-    // Centred in the designed box, which keeps its size whatever the icon's.
-    return {"STATIC", SS_ICON | SS_CENTERIMAGE};
-  case ControlKind::CallbackWindow:
     break;
   }
-  return {kTrayCallbackClass, 0};
+  // The icon, centred in the designed box, which keeps its size whatever the icon's.
+  return {"STATIC", SS_ICON | SS_CENTERIMAGE};
 }
 
 bool hasText(ControlKind kind) {

@@ -22,9 +22,8 @@ inline constexpr int kSeparatorHeight = 2;
 inline constexpr int kRuleHeight = 1;
 
 // Registers layout.className (once) with windowProc and creates the form and its controls,
-// hidden. owner is used only by forms without a taskbar button: an owned window gets none. A
-// CallbackWindow control is of class kTrayCallbackClass, which the caller registers. The icons
-// stay the caller's: the form shows bigIcon in its Icon controls and both in its caption.
+// hidden. owner is used only by forms without a taskbar button: an owned window gets none. The
+// icons stay the caller's: the form shows bigIcon in its Icon controls and both in its caption.
 // Returns nullptr when the window or one of its controls cannot be created.
 HWND createForm(const FormLayout& layout, HINSTANCE instance, HWND owner, HICON bigIcon,
                 HICON smallIcon, WNDPROC windowProc);

@@ -4,11 +4,6 @@
 
 namespace wexla {
 
-void ProgramWindows::mainWindowCreated(HWND main, HWND trayCallback) {
-  main_ = main;
-  trayCallback_ = trayCallback;
-}
-
 std::optional<WindowId> ProgramWindows::windowOf(HWND handle) const {
   for (std::size_t i = 0; i < kWindowCount; ++i) {
     if (handle != nullptr && windows_[i] == handle) {
@@ -21,7 +16,6 @@ std::optional<WindowId> ProgramWindows::windowOf(HWND handle) const {
 void ProgramWindows::windowDestroyed(HWND handle) {
   if (handle == main_) {
     main_ = nullptr;
-    trayCallback_ = nullptr;
   } else if (const std::optional<WindowId> window = windowOf(handle)) {
     windows_[windowIndex(*window)] = nullptr;
   } else {

@@ -1,7 +1,7 @@
 #pragma once
-// Which of the program's windows exist: the main window with its tray callback window, and
-// each secondary window. The event routing and the message loop ask here; the process ends
-// when the last window is gone.
+// Which of the program's windows exist: the hidden main window, which also receives the
+// notification icon's messages, and each secondary window. The event routing and the message
+// loop ask here; the process ends when the last window is gone.
 #include "platform/window_ids.h"
 
 #include <windows.h>
@@ -13,9 +13,8 @@ namespace wexla {
 
 class ProgramWindows {
 public:
-  void mainWindowCreated(HWND main, HWND trayCallback);
+  void mainWindowCreated(HWND main) { main_ = main; }
   HWND mainWindow() const { return main_; }
-  HWND trayCallbackWindow() const { return trayCallback_; }
   HWND window(WindowId window) const { return windows_[windowIndex(window)]; }
   void windowCreated(WindowId window, HWND handle) { windows_[windowIndex(window)] = handle; }
   // Which secondary window the handle is, if any.
@@ -27,7 +26,6 @@ public:
 
 private:
   HWND main_ = nullptr;
-  HWND trayCallback_ = nullptr;
   std::array<HWND, kWindowCount> windows_{};
 };
 

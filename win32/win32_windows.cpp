@@ -15,7 +15,7 @@
 namespace wexla {
 
 // The core's copies of the system's numbers.
-static_assert(kTrayCallbackMessage == WM_MOUSEMOVE);
+static_assert(kFirstProgramMessage == WM_APP);
 static_assert(static_cast<UINT>(TrayMouseMessage::LeftButtonUp) == WM_LBUTTONUP &&
               static_cast<UINT>(TrayMouseMessage::LeftButtonDoubleClick) == WM_LBUTTONDBLCLK &&
               static_cast<UINT>(TrayMouseMessage::RightButtonUp) == WM_RBUTTONUP);
@@ -44,10 +44,10 @@ void loadCommonControls() {
 
 } // namespace
 
-NOTIFYICONDATAA trayIconRecord(HWND trayCallbackWindow, HICON icon) {
+NOTIFYICONDATAA trayIconRecord(HWND mainWindow, HICON icon) {
   NOTIFYICONDATAA record{};
   record.cbSize = NOTIFYICONDATAA_V1_SIZE;
-  record.hWnd = trayCallbackWindow;
+  record.hWnd = mainWindow;
   record.uID = kTrayIconId;
   record.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
   record.uCallbackMessage = kTrayCallbackMessage;
@@ -117,11 +117,11 @@ void Win32Windows::closeMainWindow() {
 }
 
 bool Win32Windows::notify(DWORD message, HICON icon) {
-  HWND callback = windows_.trayCallbackWindow();
-  if (callback == nullptr) {
+  HWND main = windows_.mainWindow();
+  if (main == nullptr) {
     return false;
   }
-  NOTIFYICONDATAA record = trayIconRecord(callback, icon);
+  NOTIFYICONDATAA record = trayIconRecord(main, icon);
   return Shell_NotifyIconA(message, &record) != FALSE;
 }
 

@@ -1,6 +1,6 @@
 #pragma once
 // The roles that act through the program's windows: the secondary windows, the notification
-// icon (whose callbacks reach the tray callback window) and the user's choices.
+// icon (whose callbacks reach the hidden main window) and the user's choices.
 #include "platform/port.h"
 #include "win32/handles.h"
 #include "win32/program_windows.h"
@@ -11,8 +11,8 @@
 namespace wexla {
 
 // The notification icon's record as the shell's version-1 ANSI layout, which every Windows
-// takes.
-NOTIFYICONDATAA trayIconRecord(HWND trayCallbackWindow, HICON icon);
+// takes; the shell sends the icon's messages to mainWindow.
+NOTIFYICONDATAA trayIconRecord(HWND mainWindow, HICON icon);
 
 class Win32Windows final : public Windows, public NotificationArea, public Choices {
 public:

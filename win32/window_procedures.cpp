@@ -11,15 +11,6 @@ namespace {
 
 Application* runningApp = nullptr;
 
-LRESULT CALLBACK trayCallbackProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message == kTrayCallbackMessage && runningApp != nullptr) {
-    // The shell puts the mouse message number where a mouse move carries its x coordinate.
-    runningApp->program.onTrayMessage(LOWORD(lParam));
-    return 0;
-  }
-  return DefWindowProcA(window, message, wParam, lParam);
-}
-
 // How every form's window ends a message it did not answer itself: a destroyed window leaves
 // the program's bookkeeping, and the dialog manager does the rest.
 LRESULT formDefaultProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -41,6 +32,10 @@ LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
       return 0;
     }
     switch (message) {
+    case kTrayCallbackMessage:
+      // The shell puts the mouse message that happened on the icon in lParam.
+      runningApp->program.onTrayMessage(LOWORD(lParam));
+      return 0;
     case WM_CLOSE:
       runningApp->program.close();
       return 0;
@@ -141,22 +136,12 @@ LRESULT CALLBACK dialogWindowProc(HWND window, UINT message, WPARAM wParam, LPAR
 
 bool createMainWindow(Application& app) {
   runningApp = &app;
-  WNDCLASSEXA callbackClass{};
-  callbackClass.cbSize = sizeof callbackClass;
-  callbackClass.lpfnWndProc = trayCallbackProc;
-  callbackClass.hInstance = app.instance;
-  callbackClass.lpszClassName = kTrayCallbackClass;
-  if (RegisterClassExA(&callbackClass) == 0) {
-    return false;
-  }
   HWND main = createForm(mainWindowLayout(), app.instance, nullptr, app.pictures.bigIcon(),
                          app.pictures.smallIcon(), mainWindowProc);
-  HWND callback =
-      main == nullptr ? nullptr : FindWindowExA(main, nullptr, kTrayCallbackClass, nullptr);
-  if (callback == nullptr) {
+  if (main == nullptr) {
     return false;
   }
-  app.windows.mainWindowCreated(main, callback);
+  app.windows.mainWindowCreated(main);
   return true;
 }
 

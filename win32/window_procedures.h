@@ -6,8 +6,8 @@ namespace wexla {
 
 struct Application;
 
-// Creates the hidden main window with its tray callback window, routing their messages and
-// those of the secondary windows into app; false when that fails.
+// Creates the hidden main window, which receives the notification icon's messages, routing its
+// messages and those of the secondary windows into app; false when that fails.
 bool createMainWindow(Application& app);
 
 // The window procedure of every secondary window.

@@ -67,8 +67,6 @@ bool isOfKind(HWND w, ControlKind kind) {
     return label && staticType == SS_ETCHEDHORZ;
   case ControlKind::Icon:
     return label && staticType == SS_ICON;
-  case ControlKind::CallbackWindow:
-    return lstrcmpiA(name.data(), wexla::kTrayCallbackClass) == 0;
   }
   return false;
 }
@@ -206,9 +204,6 @@ int main() {
   HDC screen = GetDC(nullptr);
   dpi = GetDeviceCaps(screen, LOGPIXELSX);
   ReleaseDC(nullptr, screen);
-  const WNDCLASSA callback{0,       DefWindowProcA, 0,       0,       GetModuleHandleA(nullptr),
-                           nullptr, nullptr,        nullptr, nullptr, wexla::kTrayCallbackClass};
-  CHECK(RegisterClassA(&callback) != 0);
   // A window-text colour that no other system colour has, for this run.
   const int textElement = COLOR_WINDOWTEXT;
   const COLORREF savedText = GetSysColor(textElement);

@@ -17,6 +17,8 @@
 namespace {
 
 constexpr const char* kTestKey = "SOFTWARE\\Wexla98Tests";
+// Messages from here on are registered ones (RegisterWindowMessage), shared between programs.
+constexpr UINT kFirstRegisteredMessage = 0xC000;
 
 wexla::Win32Files files;
 
@@ -121,7 +123,8 @@ void notificationIcon(wexla::Win32Pictures& pictures) {
   CHECK(record.hWnd == window && record.hIcon == icon);
   CHECK_EQ(record.uID, 1);
   CHECK_EQ(record.uFlags, NIF_MESSAGE | NIF_ICON | NIF_TIP);
-  CHECK_EQ(record.uCallbackMessage, WM_MOUSEMOVE);
+  // The program's own message, which no system message or other program's can be.
+  CHECK(record.uCallbackMessage >= WM_APP && record.uCallbackMessage < kFirstRegisteredMessage);
   CHECK(std::string(record.szTip) == "Wexla 98");
   CHECK(Shell_NotifyIconA(NIM_ADD, &record));
   CHECK(Shell_NotifyIconA(NIM_MODIFY, &record));
@@ -178,7 +181,7 @@ void programLifetime() {
   MSG quit{};
   windows.windowDestroyed(form);
   CHECK(!PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
-  windows.mainWindowCreated(form, nullptr);
+  windows.mainWindowCreated(form);
   windows.windowDestroyed(form);
   CHECK(PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
   DestroyWindow(form);

@@ -35,7 +35,6 @@ const char kStartLogSuffix[] = ".log";
 constexpr int kNumberBase = 0; // strtoull: accepts decimal and 0x-prefixed hex
 
 using wexla::kMainWindowClass;
-using wexla::kTrayCallbackClass;
 using wexla::kTrayIconId;
 const char* const kTooltipClass = "tooltips_class32";
 const char* const kButtonClass = "Button";
@@ -214,15 +213,11 @@ void printChild(HWND child) {
   line.print();
 }
 
-// The program's tray callbacks arrive at a child of its hidden main window.
-HWND trayCallbackWindow() {
-  for (HWND window : topLevelWindows()) {
-    if (className(window) != kMainWindowClass)
-      continue;
-    for (HWND child : descendantWindows(window))
-      if (className(child) == kTrayCallbackClass)
-        return child;
-  }
+// The program's hidden main window, which receives its tray callbacks.
+HWND programMainWindow() {
+  for (HWND window : topLevelWindows())
+    if (className(window) == kMainWindowClass)
+      return window;
   return nullptr;
 }
 
@@ -311,7 +306,7 @@ bool trayIconExists(HWND callback) {
 }
 
 int printIconExists() {
-  HWND callback = trayCallbackWindow();
+  HWND callback = programMainWindow();
   if (!callback)
     return kExitNotFound;
   bool exists = trayIconExists(callback);
@@ -320,7 +315,7 @@ int printIconExists() {
 }
 
 int simulateShellRestart() {
-  HWND callback = trayCallbackWindow();
+  HWND callback = programMainWindow();
   if (!callback)
     return kExitNotFound;
   NOTIFYICONDATAA icon = programIcon(callback);
@@ -338,7 +333,7 @@ int simulateShellRestart() {
 }
 
 int injectCallback(const char* eventText) {
-  HWND callback = trayCallbackWindow();
+  HWND callback = programMainWindow();
   if (!callback)
     return kExitNotFound;
   LPARAM event = static_cast<LPARAM>(std::strtol(eventText, nullptr, kNumberBase));
