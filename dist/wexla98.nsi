@@ -12,6 +12,9 @@
 ; Command line of the uninstaller (uninstall.exe in the program folder):
 ;   /S                   silent
 ;   /REMOVESETTINGS=1    also delete the saved settings (wexla.ini); kept by default.
+; A file that cannot be replaced or deleted (held open by another program) ends the run with a
+; message box, or in silent mode with exit code 2; the uninstaller then keeps its own entry, so
+; it can be run again.
 
 Unicode true
 
@@ -50,7 +53,11 @@ Unicode true
 ; The program's own window class; a running copy is found (and asked to quit) through it.
 !define MAIN_WINDOW_CLASS "Wexla98Main"
 !define CLOSE_TIMEOUT_MS 5000
-!define CLOSE_POLL_MS 100
+; OpenProcess access that is enough to wait for the end of a process.
+!define SYNCHRONIZE 0x00100000
+!define WAIT_OBJECT_0 0
+; NSIS's own exit code for a run that the script ended.
+!define EXIT_ABORTED 2
 
 !include MUI2.nsh
 !include LogicLib.nsh
@@ -68,6 +75,8 @@ InstallDirRegKey HKCU "${UNINSTALL_KEY}" "InstallLocation"
 RequestExecutionLevel user
 ManifestDPIAware true
 SetCompressor /SOLID lzma
+; No file times from the build folder in the installer: installed files get the install time.
+SetDateSave off
 BrandingText "${PRODUCT} ${VERSION}"
 
 VIProductVersion "${VERSION}.0"
@@ -111,16 +120,17 @@ UninstPage custom un.SettingsPage un.SettingsPageLeave
       /SD IDOK IDOK close
     Abort
   close:
+    ; The window goes before the process lets go of its files, so the wait is for the process.
+    ; Its handle is taken before the request to quit: the id cannot pass to another process.
+    System::Call 'user32::GetWindowThreadProcessId(p r0, *i 0 r1)'
+    System::Call 'kernel32::OpenProcess(i ${SYNCHRONIZE}, i 0, i r1) p .r2'
     SendMessage $0 ${WM_CLOSE} 0 0 /TIMEOUT=${CLOSE_TIMEOUT_MS}
-    StrCpy $1 0
-    ${Do}
-      FindWindow $0 "${MAIN_WINDOW_CLASS}"
-      ${If} $0 == 0
-        Return
-      ${EndIf}
-      Sleep ${CLOSE_POLL_MS}
-      IntOp $1 $1 + ${CLOSE_POLL_MS}
-    ${LoopUntil} $1 >= ${CLOSE_TIMEOUT_MS}
+    ; Without a handle the wait fails at once, and that is reported like a timeout.
+    System::Call 'kernel32::WaitForSingleObject(p r2, i ${CLOSE_TIMEOUT_MS}) i .r3'
+    System::Call 'kernel32::CloseHandle(p r2)'
+    ${If} $3 == ${WAIT_OBJECT_0}
+      Return
+    ${EndIf}
     MessageBox MB_OK|MB_ICONSTOP "${PRODUCT} is still running. Quit it from its tray menu and try again." \
       /SD IDOK
     Abort
@@ -128,6 +138,17 @@ UninstPage custom un.SettingsPage un.SettingsPageLeave
 !macroend
 !insertmacro CloseRunningProgram ""
 !insertmacro CloseRunningProgram "un."
+
+; Ends the run when the error flag says a file could not be written or deleted: never a
+; success with files left behind.
+!macro AbortOnFileError what
+  ${If} ${Errors}
+    MessageBox MB_OK|MB_ICONSTOP "A file in $INSTDIR could not be ${what}: another program \
+      holds it. Close that program and try again." /SD IDOK
+    SetErrorLevel ${EXIT_ABORTED}
+    Abort
+  ${EndIf}
+!macroend
 
 Function StartProgram
   ; Started in its folder, as the shortcuts do, so it finds its settings and its help file.
@@ -139,9 +160,14 @@ Section "${PRODUCT}" SecProgram
   SectionIn RO
   Call CloseRunningProgram
   SetOutPath "$INSTDIR"
+  ; "try": a file that cannot be written sets the error flag instead of asking.
+  SetOverwrite try
+  ClearErrors
   File "${APPDIR}\${EXE}"
   File "${APPDIR}\${HELP}"
   File "${APPDIR}\${HELP_PAGE}"
+  !insertmacro AbortOnFileError replaced
+  SetOverwrite on
   WriteUninstaller "$INSTDIR\${UNINSTALLER}"
 
   ; CreateShortCut takes the output folder as the shortcut's "Start in".
@@ -228,19 +254,22 @@ FunctionEnd
 
 Section "Uninstall"
   Call un.CloseRunningProgram
-  Delete "$SMPROGRAMS\${SHORTCUT}"
-  Delete "$SMPROGRAMS\${HELP_SHORTCUT}"
-  Delete "$SMSTARTUP\${SHORTCUT}"
+  ; The files first: if one stays, the shortcuts, the uninstaller and its entry stay too.
+  ClearErrors
   Delete "$INSTDIR\${EXE}"
   Delete "$INSTDIR\${HELP}"
   Delete "$INSTDIR\${HELP_PAGE}"
+  ${If} $RemoveSettings == ${BST_CHECKED}
+    Delete "$INSTDIR\${SETTINGS}"
+  ${EndIf}
+  !insertmacro AbortOnFileError deleted
   ; The Windows Help viewer leaves its index caches beside the help file.
   Delete "$INSTDIR\wexla98.gid"
   Delete "$INSTDIR\wexla98.fts"
   Delete "$INSTDIR\wexla98.ftg"
-  ${If} $RemoveSettings == ${BST_CHECKED}
-    Delete "$INSTDIR\${SETTINGS}"
-  ${EndIf}
+  Delete "$SMPROGRAMS\${SHORTCUT}"
+  Delete "$SMPROGRAMS\${HELP_SHORTCUT}"
+  Delete "$SMSTARTUP\${SHORTCUT}"
   Delete "$INSTDIR\${UNINSTALLER}"
   DeleteRegKey HKCU "${UNINSTALL_KEY}"
   ; Only if empty: kept settings, or anything else the user put there, stay.

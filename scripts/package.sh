@@ -2,18 +2,21 @@
 # Makes the release files of Wexla 98, for i686 and x86_64 each:
 #   wexla98-<version>-<arch>.zip        portable: wexla98.exe, wexla98.hlp, wexla98.htm, readme.txt
 #   wexla98-<version>-setup-<arch>.exe  per-user NSIS installer (dist/wexla98.nsi)
-# By default it builds first (scripts/build.sh; the native tree makes the help file the
-# Windows trees ship) and writes into build/dist/.
+# and SHA256SUMS, the checksums of the packages it made. By default it builds the program and
+# the help file first (the native tree makes the help file the Windows trees ship) and writes
+# into build/dist/.
+# The same commit gives the same bytes, wherever and whenever it is built: every time in the
+# packages is SOURCE_DATE_EPOCH, by default the date of the checked-out commit.
 #
 # Usage: package.sh [--no-build] [--arch i686|x86_64] [--app-dir DIR] [--out DIR]
 #   --no-build     package the existing build trees as they are
 #   --arch A       only this architecture (default: both)
 #   --app-dir DIR  take wexla98.exe and the help from DIR (default build/<arch>; needs --arch)
 #   --out DIR      write the packages there (default build/dist)
-# Needs: makensis (Debian package nsis), zip.
+# Needs: makensis (Debian package nsis), zip; git, unless SOURCE_DATE_EPOCH is set.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
-usage() { sed -n '8,12s/^# \{0,1\}//p' "$0" >&2; exit 2; }
+usage() { sed -n '11,15s/^# \{0,1\}//p' "$0" >&2; exit 2; }
 
 build=1
 archs=()
@@ -46,7 +49,21 @@ done
 version=$(sed -n 's/^project(Wexla98 VERSION \([0-9.]*\).*/\1/p' "$root/CMakeLists.txt")
 [ -n "$version" ] || { echo "no version in CMakeLists.txt" >&2; exit 1; }
 
-((build)) && "$root/scripts/build.sh" native "${archs[@]}"
+if [ -z "${SOURCE_DATE_EPOCH:-}" ]; then
+  SOURCE_DATE_EPOCH=$(git -C "$root" log -1 --format=%ct) ||
+    { echo "set SOURCE_DATE_EPOCH (seconds since 1970) outside a git checkout" >&2; exit 1; }
+fi
+export SOURCE_DATE_EPOCH
+
+# Only what the packages hold; the native tree first, as the Windows trees take its help file.
+if ((build)); then
+  for preset in native "${archs[@]}"; do
+    target=wexla98
+    [ "$preset" = native ] && target=wexla_help
+    (cd "$root" && cmake --preset "$preset" >/dev/null &&
+      cmake --build --preset "$preset" -j "$(nproc)" --target "$target")
+  done
+fi
 
 mkdir -p "$out"
 out=$(cd "$out" && pwd)
@@ -63,19 +80,23 @@ for arch in "${archs[@]}"; do
     [ -f "$app/$file" ] || { echo "$app/$file is missing: run scripts/build.sh" >&2; exit 1; }
   done
 
-  # Every file in the zip gets the program's time, so packaging the same build again gives
-  # the same zip.
+  # The zip holds only names, contents, the commit's time and fixed attributes, in a fixed
+  # order: no owner (-X), no time zone (DOS times are local), no umask.
   mkdir "$stage/$arch"
   cp "$app/wexla98.exe" "$app/wexla98.hlp" "$app/wexla98.htm" "$readme" "$stage/$arch/"
-  touch -r "$app/wexla98.exe" "$stage/$arch"/*
+  chmod 644 "$stage/$arch"/*
+  touch -d "@$SOURCE_DATE_EPOCH" "$stage/$arch"/*
   zip_file="$out/wexla98-$version-$arch.zip"
   rm -f "$zip_file"
-  (cd "$stage/$arch" && zip -q -X -9 "$zip_file" wexla98.exe wexla98.hlp wexla98.htm readme.txt)
+  (cd "$stage/$arch" &&
+    TZ=UTC zip -q -X -9 "$zip_file" wexla98.exe wexla98.hlp wexla98.htm readme.txt)
 
   makensis -V2 -NOCD -DARCH="$arch" -DVERSION="$version" -DAPPDIR="$app" \
     -DOUTFILE="$out/wexla98-$version-setup-$arch.exe" "$root/dist/wexla98.nsi"
 done
 
+packages=()
 for arch in "${archs[@]}"; do
-  ls -l "$out/wexla98-$version-$arch.zip" "$out/wexla98-$version-setup-$arch.exe"
+  packages+=("wexla98-$version-$arch.zip" "wexla98-$version-setup-$arch.exe")
 done
+(cd "$out" && sha256sum "${packages[@]}" >SHA256SUMS && ls -l "${packages[@]}" SHA256SUMS)
