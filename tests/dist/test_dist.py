@@ -7,6 +7,7 @@ WEXLA_VERSION, WEXLA_APP_DIR (the build folder packed)."""
 
 import os
 import pathlib
+import shutil
 import unittest
 import zipfile
 
@@ -16,6 +17,7 @@ from wineharness import wexla
 
 ARCH, VERSION = os.environ.get("WEXLA_DIST_ARCH", ""), os.environ.get("WEXLA_VERSION", "")
 DIST, APP_DIR = os.environ.get("WEXLA_DIST_DIR", ""), os.environ.get("WEXLA_APP_DIR", "")
+SETUP = os.path.join(DIST, "wexla98-%s-setup-%s.exe" % (VERSION, ARCH))
 PROGRAM_FILES = ("wexla98.exe", "wexla98.hlp", "wexla98.htm")
 # PE machine and subsystem as the header stores them: the header's offset is at 0x3C, the
 # subsystem 0x5C bytes into the header in both PE32 and PE32+.
@@ -46,7 +48,7 @@ class Packages(unittest.TestCase):
         self.assertIn(VERSION.encode(), readme)
         self.assertNotIn(b"@", readme, "a placeholder was left")
         # The installer is for this architecture and asks for no elevation.
-        data = pathlib.Path(DIST, "wexla98-%s-setup-%s.exe" % (VERSION, ARCH)).read_bytes()
+        data = pathlib.Path(SETUP).read_bytes()
         self.assertEqual((MACHINES[ARCH], GUI_SUBSYSTEM), pe_kind(data))
         self.assertIn(b'requestedExecutionLevel level="asInvoker"', data)
         self.assertIn(("%s setup (%s)" % (VERSION, ARCH)).encode("utf-16-le"), data)
@@ -80,19 +82,40 @@ class Installer(unittest.TestCase):
     def tearDownClass(cls):
         cls.session.close()
 
-    def run_setup(self, exe, *switches):
-        self.assertEqual(0, self.session.wine(exe, "/S", *switches,
-                                              loader=wh.loader(ARCH), check=False)[0])
+    def run_setup(self, exe, *switches, code=0):
+        self.assertEqual(code, self.session.wine(exe, "/S", *switches,
+                                                 loader=wh.loader(ARCH), check=False)[0], exe)
         # An uninstaller goes on from a copy of itself; everything ends before the next step.
-        wh.wait_for(lambda: not self.session.prefix_programs(), timeout=60,
-                    what="the prefix's programs to end")
+        # (A failed run here is one that ran in place.)
+        if code == 0:
+            wh.wait_for(lambda: not self.session.prefix_programs(), timeout=60,
+                        what="the prefix's programs to end")
 
     def links_exist(self):
         return [os.path.exists(self.session.unix_path(link)) for link in self.links]
 
+    def test_a_held_program_file_ends_setup_and_uninstall_with_an_error(self):
+        folder = r"C:\wexla98"  # no blank: NSIS reads _?= (run in place, and wait) unquoted only
+        self.run_setup(SETUP, "/D=" + folder)
+        # The probe in the program's place holds wexla98.exe with no window, as a program does
+        # whose window has gone before its process.
+        files = self.session.unix_path(folder)
+        held = os.path.join(files, "wexla98.exe")
+        shutil.copy(self.session.probe_exe, held)
+        holder = self.session.spawn([wh.host.loader_for(held), held, "keeper"], "holder")
+        self.addCleanup(wh.end_process, holder)
+        wh.wait_for(lambda: "wexla98.exe" in [p["exe"] for p in self.session.probe("processes")],
+                    what="the holder to run")
+        self.run_setup(SETUP, "/D=" + folder, code=2)
+        self.run_setup(folder + r"\uninstall.exe", "_?=" + folder, code=2)
+        self.assertTrue(os.path.exists(held))
+        self.assertIsNotNone(self.session.reg_values(UNINSTALL_KEY), "gone, though not uninstalled")
+        wh.end_process(holder)
+        self.run_setup(folder + r"\uninstall.exe", "/REMOVESETTINGS=1")
+        self.assertFalse(os.path.exists(files))
+
     def test_install_start_and_uninstall(self):
-        setup = os.path.join(DIST, "wexla98-%s-setup-%s.exe" % (VERSION, ARCH))
-        self.run_setup(setup)
+        self.run_setup(SETUP)
         for name in PROGRAM_FILES:
             self.assertEqual(pathlib.Path(APP_DIR, name).read_bytes(),
                              pathlib.Path(self.files, name).read_bytes())
@@ -126,7 +149,7 @@ class Installer(unittest.TestCase):
         self.session.clear_tray()
         # Start with Windows follows the switch, and a reinstall without it keeps the choice.
         for switches, start_up in ((["/STARTUP=1"], True), ([], True), (["/STARTUP=0"], False)):
-            self.run_setup(setup, *switches)
+            self.run_setup(SETUP, *switches)
             self.assertEqual([True, start_up], self.links_exist(), switches)
         self.run_setup(self.install_dir + r"\uninstall.exe", "/REMOVESETTINGS=1")
         self.assertFalse(os.path.exists(self.files), "settings or folder stayed")
