@@ -15,9 +15,5 @@ find "$copy" -exec touch -h -d "2001-02-03 04:05:06" {} +
 SOURCE_DATE_EPOCH=$(git -C "$root" log -1 --format=%ct) \
   "$copy/scripts/package.sh" --arch "$arch" --out "$copy/dist" >"$copy/build.log" 2>&1 ||
   { cat "$copy/build.log"; exit 1; }
-for file in wexla98.exe wexla98.hlp wexla98.htm; do
-  cmp "$app/$file" "$copy/build/$arch/$file"
-done
+for file in wexla98.exe wexla98.hlp wexla98.htm; do cmp "$app/$file" "$copy/build/$arch/$file"; done
 diff "$dist/SHA256SUMS" "$copy/dist/SHA256SUMS"
-echo "rebuilt bit for bit:"
-cat "$dist/SHA256SUMS"
