@@ -1,16 +1,13 @@
 #pragma once
 // Every role of the port in memory: files, registry texts, icons and answers are scripted, and
-// every call is logged as one line of text. A call named in `failing` fails; the call named in
-// `crashAt` throws instead, as if the program stopped there.
+// every call is logged as one line of text. A call named in `failing` fails.
 #include "platform/port.h"
-#include "tray/settings_file.h"
 
 #include <algorithm>
 #include <deque>
 #include <functional>
 #include <map>
 #include <set>
-#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -19,21 +16,14 @@ namespace wexla::test {
 inline std::string str(const Text& text) {
   return std::string(text.view());
 }
-inline std::string settingsLine(std::string_view iconPath, bool doubleClickOnly) {
-  return str(formatSettingsLine({Text(iconPath), doubleClickOnly}));
-}
-
-struct SimulatedCrash : std::runtime_error {
-  using std::runtime_error::runtime_error;
-};
 
 // A loaded icon tells when its owner lets it go.
 struct FakeIcon final : Icon {
   FakeIcon(std::string name, std::set<std::string>& released)
-      : name(std::move(name)), released(released) {}
-  ~FakeIcon() override { released.insert(name); }
+      : name(std::move(name)), gone(released) {}
+  ~FakeIcon() override { gone.insert(name); }
   std::string name;
-  std::set<std::string>& released;
+  std::set<std::string>& gone;
 };
 
 class FakePlatform final : public Pictures,
@@ -53,14 +43,13 @@ public:
   std::deque<MenuCommand> menuChoices;
   std::deque<std::string> picks; // icon files chosen; default: cancelled
   std::set<std::string> failing;
-  std::string crashAt;
   std::function<void()> whileModal; // runs while a menu or a message box is open
   std::string programDir = "C:\\Apps\\Wexla", currentDir = "C:\\Work";
 
-  std::vector<std::string> log;
-  std::vector<std::string> replies;    // what each box, menu or file dialog that was shown answered
-  std::string trayIcon;                // what the notification area shows; "" = nothing
-  std::set<std::string> releasedIcons; // loaded icons whose owner let them go
+  std::vector<std::string> log,
+      replies;          // replies: what each shown box, menu or file dialog answered
+  std::string trayIcon; // what the notification area shows; "" = nothing
+  std::set<std::string> releasedIcons;
   std::set<WindowId> windows, visible;
   std::map<ControlId, bool> options;
   bool mainClosed = false;
@@ -82,7 +71,6 @@ public:
     const bool ok = !fails("loadIcon", path) && icons.count(str(path)) != 0;
     return ok ? std::make_unique<FakeIcon>(str(path), releasedIcons) : nullptr;
   }
-
   bool addIcon(const Icon& icon) override { return showIcon("addIcon", icon); }
   bool changeIcon(const Icon& icon) override { return showIcon("changeIcon", icon); }
   void removeIcon() override { trayIcon = fails("removeIcon") ? trayIcon : ""; }
@@ -96,22 +84,19 @@ public:
   }
 
   Answer ask(const Text& question) override {
-    constexpr const char* kReplies[] = {"Yes", "No", "None"};
-    return modal(!fails("ask", question), answers, Answer::Yes, Answer::None,
-                 [&](Answer a) { return kReplies[static_cast<int>(a)]; });
+    const Answer a = modal(!fails("ask", question), answers, Answer::Yes, Answer::None);
+    return record(a, a == Answer::Yes ? "Yes" : a == Answer::No ? "No" : "None");
   }
   void tell(const Text& text, Notice kind) override {
     fails("tell", str(text) + " /" + std::to_string(static_cast<int>(kind)));
   }
-
   MenuCommand choosePopupMenuCommand() override {
-    return modal(!fails("menu"), menuChoices, MenuCommand::None, MenuCommand::None,
-                 [](MenuCommand c) { return "menu " + std::to_string(static_cast<int>(c)); });
+    const MenuCommand c = modal(!fails("menu"), menuChoices, MenuCommand::None, MenuCommand::None);
+    return record(c, "menu " + std::to_string(static_cast<int>(c)));
   }
   Text chooseIconFile(const Text& folder) override {
-    const std::string none;
-    return Text(modal(!fails("chooseIconFile", folder), picks, none, none,
-                      [](const std::string& path) { return path; }));
+    const std::string path = modal(!fails("chooseIconFile", folder), picks, {}, {});
+    return Text(record(path, path));
   }
 
   Text programFolder() override { return Text(programDir); }
@@ -130,7 +115,7 @@ public:
   }
   bool writeNewFile(const Text& name, const Text& bytes) override {
     std::string& file = files[pathIn(currentDir, name)];
-    file = str(bytes).substr(0, bytes.size() / 2); // what a full disk or a kill leaves
+    file = str(bytes).substr(0, bytes.size() / 2); // what a full disk leaves
     return !fails("writeNewFile", name) && (file = str(bytes), true);
   }
   bool replaceFile(const Text& source, const Text& target) override {
@@ -173,10 +158,6 @@ public:
 private:
   bool fails(const std::string& name, std::string_view argument = {}) {
     log.push_back(argument.empty() ? name : name + " " + std::string(argument));
-    if (crashAt == name) {
-      crashAt.clear();
-      throw SimulatedCrash(log.back());
-    }
     return failing.count(name) != 0;
   }
   bool showIcon(const std::string& call, const Icon& icon) {
@@ -185,9 +166,8 @@ private:
     return !fails(call, name) && (trayIcon = name, true);
   }
   // Calls made while the box or menu is open come after it in the log; a box that could not
-  // be shown answers `failed`. What was answered is kept in `replies`.
-  template <typename T, typename Reply>
-  T modal(bool shown, std::deque<T>& queue, T fallback, T failed, Reply reply) {
+  // be shown answers `failed`.
+  template <typename T> T modal(bool shown, std::deque<T>& queue, T fallback, T failed) {
     if (!shown) {
       return failed;
     }
@@ -196,7 +176,10 @@ private:
     }
     const T answer = queue.empty() ? fallback : queue.front();
     queue.erase(queue.begin(), queue.begin() + (queue.empty() ? 0 : 1));
-    replies.emplace_back(reply(answer));
+    return answer;
+  }
+  template <typename T> T record(T answer, const std::string& reply) {
+    replies.push_back(reply);
     return answer;
   }
   // Names without a drive or a leading backslash are relative to the current folder.
