@@ -26,9 +26,6 @@ struct Program {
     platform.menuChoices.push_back(command);
     tray.onTrayMessage(kRightUp);
   }
-  void settingsFile(const std::string& bytes) {
-    platform.files[platform.currentDir + "\\wexla.ini"] = bytes;
-  }
 };
 
 class App : public ::testing::Test, protected Program {};
