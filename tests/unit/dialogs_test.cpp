@@ -8,45 +8,42 @@ using Options = std::map<ControlId, bool>;
 constexpr ControlId kDouble = ControlId::DoubleClickOption;
 constexpr ControlId kSingle = ControlId::SingleClickOption;
 
-// Both options are set explicitly: a fresh window selects neither.
-TEST(MouseDialog, OpensShowingTheModeWithoutChangingEitherSetting) {
-  for (const auto& [doubleClickOnly, unsaved] :
-       {std::pair(false, false), {false, true}, {true, false}, {true, true}}) {
-    Program p;
-    p.settings = {{"", doubleClickOnly}, unsaved};
-    p.choose(MenuCommand::MouseConfiguration);
-    EXPECT_EQ(std::tuple(p.platform.options, p.settings.values.doubleClickOnly, p.settings.unsaved,
-                         p.platform.visible),
-              std::tuple(Options{{kDouble, doubleClickOnly}, {kSingle, !doubleClickOnly}},
-                         doubleClickOnly, unsaved,
-                         std::set<WindowId>{WindowId::MouseConfiguration}));
-  }
-}
-
-TEST_F(App, DialogsOpenOnceMouseChoicesTakeEffectAtOnceAndStayUnsavedUntilSaved) {
+// A window opens only once. The mouse window shows the mode on both options (a fresh window
+// selects neither) without changing it; its choices take effect at once and stay unsaved.
+TEST_F(App, DialogsOpenOnceAndMouseChoicesTakeEffectAtOnce) {
   platform.registry[std::string(kMsInfoKey) + "|" + kMsInfoValue] = "C:\\MSINFO32.EXE";
   platform.startable = {"C:\\MSINFO32.EXE"};
   tray.start();
+  settings = {{"", true}, true};
   for (const MenuCommand command :
        {MenuCommand::About, MenuCommand::About, MenuCommand::MouseConfiguration}) {
     choose(command);
   }
-  EXPECT_EQ(platform.visible, (std::set<WindowId>{WindowId::MouseConfiguration, WindowId::About}));
+  EXPECT_EQ(std::tuple(platform.visible, platform.options, settings.values.doubleClickOnly,
+                       settings.unsaved),
+            std::tuple(std::set<WindowId>{WindowId::MouseConfiguration, WindowId::About},
+                       Options{{kDouble, true}, {kSingle, false}}, true, true));
   about.onClick(ControlId::SystemInfoButton);
   about.onClick(ControlId::OkButton);
   EXPECT_EQ(std::tuple(platform.windows, platform.calls("startProgram")),
             std::tuple(std::set<WindowId>{WindowId::MouseConfiguration},
                        std::vector<std::string>{"startProgram C:\\MSINFO32.EXE"}));
-  mouse.onClick(kDouble);
-  EXPECT_EQ(std::pair(settings.values.doubleClickOnly, settings.unsaved), std::pair(true, true));
-  tray.onTrayMessage(kLeftUp);
-  EXPECT_EQ(platform.count("openMail"), 0);
   settings.unsaved = false;
-  mouse.onClick(kDouble);                  // already selected: nothing new
-  choose(MenuCommand::MouseConfiguration); // the open window is kept as it is
-  EXPECT_EQ(std::pair(platform.options[kDouble], settings.unsaved), std::pair(false, false));
+  mouse.onClick(kDouble); // already selected: nothing new
+  EXPECT_FALSE(settings.unsaved);
   mouse.onClick(kSingle);
-  EXPECT_EQ(std::pair(settings.values.doubleClickOnly, settings.unsaved), std::pair(false, true));
+  tray.onTrayMessage(kLeftUp);
+  EXPECT_EQ(
+      std::tuple(settings.values.doubleClickOnly, settings.unsaved, platform.count("openMail")),
+      std::tuple(false, true, 1));
+  settings.unsaved = false;
+  choose(MenuCommand::MouseConfiguration); // the open window is kept as it is
+  mouse.onClick(kDouble);
+  tray.onTrayMessage(kLeftUp);
+  EXPECT_EQ(std::tuple(platform.options[kDouble], settings.values.doubleClickOnly, settings.unsaved,
+                       platform.count("openMail")),
+            std::tuple(true, true, true, 1));
+  mouse.onClick(kSingle);
   mouse.onClick(ControlId::CloseButton);
   EXPECT_TRUE(platform.windows.empty());
   choose(MenuCommand::MouseConfiguration);

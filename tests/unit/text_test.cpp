@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
+#include <limits>
 #include <string>
 #include <utility>
 
@@ -58,6 +60,18 @@ TEST(Text, DoesWhatAStandardStringDoes) {
   assigned = "a";
   assigned = "longer than before";
   EXPECT_EQ(str(assigned), plain("longer than before"));
+}
+
+// A moved-from text is empty; a reserved buffer keeps the text and its terminator; a length
+// that overflows ends the program before anything is allocated or written.
+TEST(TextDeathTest, MovesOutReservesAndStopsOnOverflow) {
+  Text kept("ab"), moved("cd");
+  kept = std::move(moved);
+  EXPECT_TRUE(moved.empty()); // NOLINT: on purpose
+  kept.reserve(100);
+  EXPECT_EQ(str(kept), plain("cd"));
+  const std::string_view huge(kept.c_str(), std::numeric_limits<std::size_t>::max() / 2);
+  EXPECT_EXIT(kept += huge, ::testing::KilledBySignal(SIGABRT), "");
 }
 
 } // namespace
