@@ -117,7 +117,7 @@ TEST(Quit, AsksOnlyWhenUnsavedAndEndsOnNoOrAfterTheSave) {
     p.tray.start();
     p.settings.unsaved = unsaved;
     p.platform.answers = {answer};
-    p.tray.quit();
+    p.choose(MenuCommand::Quit);
     EXPECT_EQ(std::tuple(p.platform.calls("ask"), p.platform.mainClosed, p.platform.files.empty()),
               std::tuple(Lines(unsaved, std::string("ask ") + kSaveQuestion), true,
                          !(unsaved && answer == Answer::Yes)))
