@@ -11,7 +11,7 @@ Text folderOfFile(std::string_view path) {
   const std::string_view folder(path.data(), separator);
   // Only a root keeps its separator: "\" itself, or a drive letter and colon before it.
   const bool isRoot = folder.empty() || (folder.size() == 2 && folder[1] == ':');
-  return Text(isRoot ? std::string_view(path.data(), separator + 1) : folder);
+  return isRoot ? std::string_view(path.data(), separator + 1) : folder;
 }
 
 } // namespace wexla

@@ -54,8 +54,10 @@ Text& Text::operator=(Text&& other) noexcept {
 
 Text& Text::operator=(std::string_view text) {
   if (text.size() <= capacity_ && data_ != nullptr) {
-    // The text may be part of this one.
-    std::memmove(data_, text.data(), text.size());
+    // The text may be part of this one; an empty view may point nowhere.
+    if (!text.empty()) {
+      std::memmove(data_, text.data(), text.size());
+    }
     size_ = text.size();
     data_[size_] = '\0';
     return *this;

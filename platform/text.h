@@ -7,15 +7,19 @@
 // ends the program) and treats a length that cannot be represented the same way: std::abort().
 #include <cstddef>
 #include <string_view>
+#include <type_traits>
 
 namespace wexla {
 
 class Text {
 public:
   Text() noexcept = default;
+  // Any text converts, as a literal does to std::string: the port's calls take names and
+  // messages as Text, whatever form the caller holds them in.
   // cppcheck-suppress noExplicitConstructor
-  Text(const char* text) : Text(std::string_view(text)) {} // NOLINT: converts like std::string
-  explicit Text(std::string_view text);
+  Text(const char* text) : Text(std::string_view(text)) {} // NOLINT: as documented above
+  // cppcheck-suppress noExplicitConstructor
+  Text(std::string_view text); // NOLINT: as documented above
   Text(std::size_t count, char filler);
   Text(const Text& other) : Text(other.view()) {}
   Text(Text&& other) noexcept;
@@ -35,8 +39,9 @@ public:
   }
   // Named as std::string's, for the system calls that take a terminated string.
   const char* c_str() const noexcept { return data(); } // NOLINT(readability-identifier-naming)
-  char& operator[](std::size_t index) noexcept { return data_[index]; }
-  const char& operator[](std::size_t index) const noexcept { return data_[index]; }
+  // As std::string's, index size() is the terminator, also before anything was allocated.
+  char& operator[](std::size_t index) { return data()[index]; }
+  const char& operator[](std::size_t index) const noexcept { return data()[index]; }
   char back() const noexcept { return data_[size_ - 1]; }
   char* begin() { return data(); }
   char* end() { return data() + size_; }
@@ -53,6 +58,9 @@ public:
   Text& operator+=(const char* text) { return *this += std::string_view(text); }
   Text& operator+=(const Text& text) { return *this += text.view(); }
   Text& operator+=(char c) { return *this += std::string_view(&c, 1); }
+  // A number is no character: appending one is a mistake the compiler reports.
+  template <typename Number>
+  requires std::is_arithmetic_v<Number> Text& operator+=(Number) = delete;
 
   friend bool operator==(const Text& a, const Text& b) noexcept { return a.view() == b.view(); }
   friend bool operator==(const Text& a, std::string_view b) noexcept { return a.view() == b; }

@@ -3,6 +3,7 @@
 // Win32 form builder at the screen's own twips-per-pixel.
 #include "platform/window_ids.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <span>
 
@@ -32,6 +33,10 @@ struct FontSpec {
   bool underline = false;
   std::uint32_t color = kDefaultColor; // 0x00BBGGRR, or the system's text colour
 };
+
+// The most controls a form has: the form builder's tables are this long, and the layouts
+// assert that they fit.
+inline constexpr std::size_t kMaxControls = 16;
 
 inline constexpr int kNoContainer = -1;
 inline constexpr int kNoTabStop = -1;

@@ -207,6 +207,8 @@ constexpr FormLayout kMainWindowLayout{.className = kMainWindowClass,
 // In the order of WindowId.
 constexpr std::array kDialogLayouts{&kMouseWindowLayout, &kAboutWindowLayout};
 static_assert(kDialogLayouts.size() == kWindowCount, "one layout per secondary window");
+static_assert(kMouseControls.size() <= kMaxControls && kAboutControls.size() <= kMaxControls,
+              "the form builder holds every control of a form");
 
 } // namespace
 

@@ -9,6 +9,13 @@
 #include <cstdlib>
 #include <new>
 
+// What the C runtime's malloc promises: 8 bytes on 32-bit Windows, 16 on 64-bit. The compiler
+// assumes operator new's memory is aligned to __STDCPP_DEFAULT_NEW_ALIGNMENT__; where that is
+// more, the build passes -faligned-new with this value.
+constexpr std::size_t kMallocAlignment = 2 * sizeof(void*);
+static_assert(__STDCPP_DEFAULT_NEW_ALIGNMENT__ <= kMallocAlignment,
+              "operator new promises more alignment than malloc gives");
+
 namespace {
 
 void* allocate(std::size_t size) noexcept {

@@ -3,7 +3,6 @@
 #include "platform/text.h"
 #include "resources/form_layouts.h"
 #include "win32/handles.h"
-#include "win32/pod_list.h"
 
 #include <array>
 #include <climits>
@@ -93,7 +92,9 @@ struct FormState {
   static constexpr std::size_t kMaxFonts = 8;
   std::array<OwnedFont, kMaxFonts> fonts{};
   std::size_t fontCount = 0;
-  PodList<TextColour> textColours;
+  // At most one per control.
+  std::array<TextColour, kMaxControls> textColours{};
+  std::size_t textColourCount = 0;
 
   HFONT font(const FontKey& key) {
     for (std::size_t i = 0; i < fontCount; ++i) {
@@ -184,16 +185,18 @@ int heightInPixels(const ControlLayout& control) {
 }
 
 // The windows are created in Tab order, since the dialog manager tabs in creation order; the
-// controls without a Tab index follow in design order.
-PodList<int> creationOrder(std::span<const ControlLayout> controls) {
+// controls without a Tab index follow in design order. Only the first controls.size() indices
+// count.
+using ControlOrder = std::array<int, kMaxControls>;
+ControlOrder creationOrder(std::span<const ControlLayout> controls) {
   const auto tabKey = [&](int i) {
     return controls[i].tabIndex == kNoTabStop ? INT_MAX : controls[i].tabIndex;
   };
   // An insertion sort keeps equal keys in design order; a form has a dozen controls.
-  PodList<int> order;
+  ControlOrder order{};
   for (int i = 0; i < static_cast<int>(controls.size()); ++i) {
-    order.pushBack(i);
-    for (std::size_t j = order.size() - 1; j > 0 && tabKey(order[j - 1]) > tabKey(order[j]); --j) {
+    order[i] = i;
+    for (int j = i; j > 0 && tabKey(order[j - 1]) > tabKey(order[j]); --j) {
       std::swap(order[j - 1], order[j]);
     }
   }
@@ -242,11 +245,15 @@ RECT outerRect(const FormLayout& layout, DWORD style, DWORD exStyle) {
 bool createControls(HWND form, const FormLayout& layout, HINSTANCE instance, HICON bigIcon,
                     FormState& state) {
   const std::span<const ControlLayout> controls = layout.controls;
+  if (controls.size() > kMaxControls) {
+    return false;
+  }
+  const ControlOrder order = creationOrder(controls);
   // Options sharing a container are one exclusive group: WS_GROUP opens it and the next
   // control closes it. Only its first option is a Tab stop; the radio buttons move the Tab
   // stop to whichever option gets checked.
   const ControlLayout* previous = nullptr;
-  for (int index : creationOrder(controls)) {
+  for (int index : std::span(order).first(controls.size())) {
     const ControlLayout& control = controls[index];
     const bool isOption = control.kind == ControlKind::OptionButton;
     const bool previousIsOption =
@@ -284,7 +291,7 @@ bool createControls(HWND form, const FormLayout& layout, HINSTANCE instance, HIC
       SendMessageA(window, STM_SETICON, reinterpret_cast<WPARAM>(bigIcon), 0);
     }
     if (control.font.color != kDefaultColor) {
-      state.textColours.pushBack({window, control.font.color});
+      state.textColours[state.textColourCount++] = {window, control.font.color};
     }
     if (control.defaultButton) {
       SendMessageA(form, DM_SETDEFID, static_cast<WPARAM>(control.id), 0);
@@ -351,7 +358,7 @@ bool handleFormMessage(HWND form, UINT message, WPARAM wParam, LPARAM lParam, LR
   }
   switch (message) {
   case WM_CTLCOLORSTATIC:
-    for (const TextColour& text : state->textColours) {
+    for (const TextColour& text : std::span(state->textColours).first(state->textColourCount)) {
       if (text.control == reinterpret_cast<HWND>(lParam)) {
         HDC dc = reinterpret_cast<HDC>(wParam);
         SetTextColor(dc, text.colour);

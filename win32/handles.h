@@ -23,18 +23,27 @@ public:
   ~Owned() { reset(); }
 
   Handle get() const { return handle_; }
-  bool valid() const { return handle_ != Traits::empty(); }
+  bool valid() const { return holds(handle_); }
   explicit operator bool() const { return valid(); }
   // Gives the handle up, for a new owner (the system, or a caller).
   Handle release() { return std::exchange(handle_, Traits::empty()); }
   void reset(Handle handle = Traits::empty()) {
     const Handle previous = std::exchange(handle_, handle);
-    if (previous != Traits::empty()) {
+    if (holds(previous)) {
       Traits::close(previous);
     }
   }
 
 private:
+  // A kind whose calls fail with more than one value names them all in isEmpty.
+  static bool holds(Handle handle) {
+    if constexpr (requires { Traits::isEmpty(handle); }) {
+      return !Traits::isEmpty(handle);
+    } else {
+      return handle != Traits::empty();
+    }
+  }
+
   Handle handle_ = Traits::empty();
 };
 
@@ -53,10 +62,12 @@ struct FindTraits {
   static void close(Handle search) { FindClose(search); }
 };
 
-// Files, processes and threads.
+// Files, processes, threads, tokens and mutexes. Opening a file fails with
+// INVALID_HANDLE_VALUE, the others with NULL: either is no object.
 struct KernelObjectTraits {
   using Handle = HANDLE;
-  static Handle empty() { return INVALID_HANDLE_VALUE; }
+  static Handle empty() { return nullptr; }
+  static bool isEmpty(Handle object) { return object == nullptr || object == INVALID_HANDLE_VALUE; }
   static void close(Handle object) { CloseHandle(object); }
 };
 

@@ -41,7 +41,7 @@ Text decimal(std::uint64_t value) {
     *--first = static_cast<char>('0' + value % kBase);
     value /= kBase;
   } while (value != 0);
-  return Text(std::string_view(first, static_cast<std::size_t>(std::end(digits) - first)));
+  return std::string_view(first, static_cast<std::size_t>(std::end(digits) - first));
 }
 
 // A number is shown as the unsigned decimal text of its numeral, so bit 31 is a value bit,
@@ -65,7 +65,7 @@ Text formatNumber(std::string_view bytes) {
 Text registryValueText(std::uint32_t type, std::string_view stored) {
   switch (type) {
   case kRegistryString:
-    return Text(trimmed(stored));
+    return trimmed(stored);
   case kRegistryNumber:
     return formatNumber(trimmed(stored));
   default:

@@ -6,6 +6,7 @@
 #include <csignal>
 #include <limits>
 #include <string>
+#include <type_traits>
 #include <utility>
 
 namespace wexla {
@@ -62,16 +63,34 @@ TEST(Text, DoesWhatAStandardStringDoes) {
   EXPECT_EQ(str(assigned), plain("longer than before"));
 }
 
-// A moved-from text is empty; a reserved buffer keeps the text and its terminator; a length
-// that overflows ends the program before anything is allocated or written.
+// A moved-from text is empty, its terminator readable; a reserved buffer keeps the text and its
+// terminator; a length that overflows ends the program before anything is allocated or written.
 TEST(TextDeathTest, MovesOutReservesAndStopsOnOverflow) {
   Text kept("ab"), moved("cd");
   kept = std::move(moved);
-  EXPECT_TRUE(moved.empty()); // NOLINT: on purpose
+  EXPECT_TRUE(moved.empty() && moved[moved.size()] == '\0'); // NOLINT: on purpose
   kept.reserve(100);
   EXPECT_EQ(str(kept), plain("cd"));
   const std::string_view huge(kept.c_str(), std::numeric_limits<std::size_t>::max() / 2);
   EXPECT_EXIT(kept += huge, ::testing::KilledBySignal(SIGABRT), "");
+}
+
+// A number is no character, and every kind of text converts alike.
+template <typename T> constexpr bool kAppendable = requires(Text text, T value) {
+  text += value;
+};
+static_assert(kAppendable<char> && kAppendable<const char*> && !kAppendable<int> &&
+              !kAppendable<unsigned char> && !kAppendable<double>);
+static_assert(std::is_convertible_v<const char*, Text> ==
+              std::is_convertible_v<std::string_view, Text>);
+
+TEST(Text, EmptyViewsAndNeverAllocatedTextsReadAsEmpty) {
+  Text assigned("a");
+  assigned = std::string_view(); // no bytes behind it
+  EXPECT_EQ(str(assigned), plain(""));
+  Text never;
+  const Text& neverRead = never;
+  EXPECT_EQ(std::string() + neverRead[0] + never[0], std::string(2, '\0'));
 }
 
 } // namespace

@@ -1,9 +1,10 @@
 // The Win32 roles against a real Windows (Wine): registry reads, the ordinary-file search, file
-// replacement, icon loading, the notification icon's record, the real pop-up menu and the
-// mouse window's options. Exit code 0 when every check passes.
+// replacement and its handles, icon loading, the notification icon's record, the real pop-up
+// menu and the mouse window's options. Exit code 0 when every check passes.
 #include "platform/menu_command.h"
 #include "tests/win/win_check.h"
 #include "win32/application.h"
+#include "win32/handles.h"
 #include "win32/popup_menu.h"
 #include "win32/win32_files.h"
 #include "win32/win32_pictures.h"
@@ -79,6 +80,8 @@ void fileSearchAndReplacement(const std::string& dir) {
   CreateDirectoryA(ini.c_str(), nullptr);
   CHECK(files.findOrdinaryFile("wexla.ini").empty() && !files.readFile("wexla.ini", 100));
   RemoveDirectoryA(ini.c_str());
+  // Kernel calls fail with either of two values; neither is an object to close.
+  CHECK(!wexla::OwnedKernelObject(nullptr) && !wexla::OwnedKernelObject(INVALID_HANDLE_VALUE));
 }
 
 int iconWidth(HICON icon) {
