@@ -95,8 +95,8 @@ enum class RegistryRoot { LocalMachine };
 class Registry {
 public:
   virtual ~Registry() = default;
-  // The value as text (see decodeRegistryValue); nothing when the key or the value cannot be
-  // read. A value of a type that has no text reads as "".
+  // The value as text; nothing when the key or the value cannot be read. A value of a type
+  // that has no text reads as "".
   virtual std::optional<Text> readRegistryText(RegistryRoot root, const Text& key,
                                                const Text& value) = 0;
 };

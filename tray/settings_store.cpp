@@ -27,7 +27,7 @@ void reportSaveFailure(Messages& messages, const Text& folder) {
 
 } // namespace
 
-LoadedSettings loadSettings(Files& files, Messages& messages) {
+Settings loadSettings(Files& files, Messages& messages) {
   // The search also matches a file whose short 8.3 name is wexla.ini: only the real name counts.
   const Text found = upperCased(files.findOrdinaryFile(kSettingsFileName));
   if (found != upperCased(kSettingsFileName)) {
@@ -37,9 +37,9 @@ LoadedSettings loadSettings(Files& files, Messages& messages) {
   const std::optional<Settings> stored = bytes ? parseSettingsFile(*bytes) : std::nullopt;
   if (!stored) {
     messages.tell(kUnreadableSettingsText, Notice::Warning);
-    return {LoadOutcome::Unreadable, {}};
+    return {};
   }
-  return {LoadOutcome::Read, *stored};
+  return *stored;
 }
 
 SaveOutcome saveSettings(Files& files, Messages& messages, EditedSettings& settings) {

@@ -5,16 +5,9 @@
 
 namespace wexla {
 
-enum class LoadOutcome { NotFound, Read, Unreadable };
-
-struct LoadedSettings {
-  LoadOutcome outcome = LoadOutcome::NotFound;
-  Settings values; // the start values unless the file was read
-};
-
-// Reads wexla.ini from the current folder. An unreadable file is reported to the user and
-// never touched; the start values stay.
-LoadedSettings loadSettings(Files& files, Messages& messages);
+// Reads wexla.ini from the current folder. A missing file gives the start values; so does an
+// unreadable one, which is reported to the user and never touched.
+Settings loadSettings(Files& files, Messages& messages);
 
 enum class SaveOutcome { Saved, NothingToSave, Failed };
 

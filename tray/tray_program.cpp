@@ -33,11 +33,10 @@ const Icon& TrayProgram::shownIcon() const {
 
 void TrayProgram::start() {
   running_ = true;
-  const LoadedSettings loaded = loadSettings(platform_.files, platform_.messages);
-  settings_ = {loaded.values, false};
+  settings_ = {loadSettings(platform_.files, platform_.messages), false};
   const Text& path = settings_.values.iconPath;
-  // An empty path means no icon was ever chosen, so there is nothing to look for.
-  if (loaded.outcome == LoadOutcome::Read && !path.empty() && path != kBuiltinIconPath &&
+  // An empty path (the start value) means no icon was ever chosen: nothing to look for.
+  if (!path.empty() && path != kBuiltinIconPath &&
       !platform_.files.findOrdinaryFile(path).empty()) {
     chosenIcon_ = platform_.pictures.loadIcon(path);
   }

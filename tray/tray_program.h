@@ -40,13 +40,10 @@ public:
   // Ends the program by any route: removes the icon, then closes the main window.
   void close();
 
-  void quit();
-
-  bool running() const { return running_; }
-  bool handlingTrayMessage() const { return handlingTrayMessage_; }
-
 private:
   void runMenuCommand(MenuCommand command);
+  // The menu's Quit: asks to save unsaved changes, then closes.
+  void quit();
   void changeIcon();
   void restoreDefaultIcon();
   void openHelp();

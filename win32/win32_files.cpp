@@ -1,7 +1,7 @@
 #include "win32/win32_files.h"
 
-#include "dialogs/about/registry_text.h"
 #include "platform/file_folder.h"
+#include "platform/registry_text.h"
 #include "win32/handles.h"
 #include "win32/system_function.h"
 

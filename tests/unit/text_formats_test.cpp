@@ -1,7 +1,7 @@
 // The pure conversions: the settings line, registry values as text, and the folder of a
 // file path.
-#include "dialogs/about/registry_text.h"
 #include "platform/file_folder.h"
+#include "platform/registry_text.h"
 #include "tray/settings_file.h"
 
 #include <gtest/gtest.h>

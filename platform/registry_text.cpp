@@ -1,4 +1,4 @@
-#include "dialogs/about/registry_text.h"
+#include "platform/registry_text.h"
 
 #include <array>
 #include <iterator>
