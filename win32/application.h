@@ -14,9 +14,19 @@
 namespace wexla {
 
 struct Application {
-  explicit Application(HINSTANCE module) : instance(module) {
-    dialogs[windowIndex(WindowId::MouseConfiguration)] = &mouse;
-    dialogs[windowIndex(WindowId::About)] = &about;
+  explicit Application(HINSTANCE module) : instance(module) {}
+
+  // No default: a window without its logic here does not compile.
+  DialogLogic* logicOf(WindowId window) {
+    switch (window) {
+    case WindowId::MouseConfiguration:
+      return &mouse;
+    case WindowId::About:
+      return &about;
+    case WindowId::Count: // no window
+      break;
+    }
+    return nullptr;
   }
 
   HINSTANCE instance;
@@ -29,10 +39,18 @@ struct Application {
   Win32Windows desktop{instance, windows, pictures, dialogWindowProc};
   EditedSettings settings;
   MouseDialog mouse{desktop, settings};
-  AboutDialog about{desktop, {registry, files, shell, messages}};
-  DialogTable dialogs{};
-  TrayProgram program{
-      {pictures, desktop, shell, messages, desktop, files, desktop}, settings, dialogs};
+  AboutDialog about{desktop,
+                    {.registry = registry, .files = files, .shell = shell, .messages = messages}};
+  DialogTable dialogs = dialogTable([this](WindowId window) { return logicOf(window); });
+  TrayProgram program{{.pictures = pictures,
+                       .notificationArea = desktop,
+                       .shell = shell,
+                       .messages = messages,
+                       .choices = desktop,
+                       .files = files,
+                       .windows = desktop},
+                      settings,
+                      dialogs};
 };
 
 } // namespace wexla
