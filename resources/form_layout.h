@@ -1,5 +1,6 @@
 #pragma once
-// Window designs as data: positions and sizes in twips, turned into real windows by the
+// Window designs as data, in Win32's own terms: the system's controls, their Z order, the
+// window's border and place. Positions and sizes are in twips, turned into real windows by the
 // Win32 form builder at the screen's own twips-per-pixel.
 #include "platform/window_ids.h"
 
@@ -11,16 +12,17 @@ namespace wexla {
 
 enum class ControlKind {
   PushButton,
-  Frame,        // group box
-  OptionButton, // radio button; options sharing a container form one exclusive group
-  Label,        // static text
-  Rule,         // a horizontal one-pixel line in the window-text colour
-  Separator,    // a horizontal etched line: a shadow row over a highlight row
-  Icon,         // the built-in icon at its natural size
+  GroupBox,
+  RadioButton, // radio buttons sharing a group box form one exclusive group
+  StaticText,
+  Rule,      // a horizontal one-pixel line in the window-text colour
+  Separator, // a horizontal etched line: a shadow row over a highlight row
+  Icon,      // the built-in icon at its natural size
 };
 
-enum class BorderStyle { FixedSingle, FixedDialog };
-enum class Placement { CenterScreen, AtDesignPosition };
+// WS_BORDER alone, or with WS_EX_DLGMODALFRAME's double border; neither can be resized.
+enum class Border { Thin, DialogModalFrame };
+enum class Placement { Centered, AtPosition }; // centred on the screen, or at left/top
 
 inline constexpr std::uint32_t kDefaultColor = 0xFFFFFFFFu;
 // The windows' dialog font, MS Sans Serif 8.25 pt, in hundredths of a point.
@@ -39,19 +41,21 @@ struct FontSpec {
 inline constexpr std::size_t kMaxControls = 16;
 
 inline constexpr int kNoContainer = -1;
-inline constexpr int kNoTabStop = -1;
+inline constexpr int kNoZOrder = -1;
 
 struct ControlLayout {
   ControlKind kind;
   const char* name;
   ControlId id = ControlId::None; // for the controls the program hears from or drives
-  int container = kNoContainer;   // index of the containing frame in the same layout
+  int container = kNoContainer;   // index of the containing group box in the same layout
   int left = 0;
   int top = 0;
   int width = 0;
   int height = 0;
   const char* caption = "";
-  int tabIndex = kNoTabStop;
+  // Creation order, which is the Z order and so the Tab order; the controls without one
+  // follow in design order.
+  int zOrder = kNoZOrder;
   FontSpec font{};
   bool defaultButton = false;
   bool cancelButton = false;
@@ -63,10 +67,10 @@ struct FormLayout {
   const char* caption;
   int clientWidth;
   int clientHeight;
-  Placement placement = Placement::CenterScreen;
-  int left = 0; // client area's top-left on the screen, for AtDesignPosition
+  Placement placement = Placement::Centered;
+  int left = 0; // client area's top-left on the screen, for AtPosition
   int top = 0;
-  BorderStyle border = BorderStyle::FixedSingle;
+  Border border = Border::Thin;
   bool taskbarButton = false;
   std::span<const ControlLayout> controls;
 };

@@ -125,7 +125,7 @@ FontKey fontKeyOf(const FontSpec& font) {
   return {font.pointSizeHundredths, font.weight, font.underline};
 }
 
-// A control inside a frame is placed relative to the frame's top-left, frames possibly nested.
+// A control inside a group box is placed relative to the box's top-left, boxes possibly nested.
 POINT clientOrigin(std::span<const ControlLayout> controls, int index) {
   POINT origin{0, 0};
   for (std::size_t depth = 0; index != kNoContainer && depth <= controls.size(); ++depth) {
@@ -149,11 +149,11 @@ ControlStyle controlStyleOf(const ControlLayout& control) {
   case ControlKind::PushButton:
     return {"BUTTON", static_cast<DWORD>(control.defaultButton ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON) |
                           WS_TABSTOP};
-  case ControlKind::Frame:
+  case ControlKind::GroupBox:
     return {"BUTTON", BS_GROUPBOX};
-  case ControlKind::OptionButton:
+  case ControlKind::RadioButton:
     return {"BUTTON", BS_AUTORADIOBUTTON};
-  case ControlKind::Label:
+  case ControlKind::StaticText:
     return {"STATIC",
             static_cast<DWORD>(control.wordWrap ? SS_LEFT : SS_LEFTNOWORDWRAP) | SS_NOPREFIX};
   case ControlKind::Rule:
@@ -169,8 +169,8 @@ ControlStyle controlStyleOf(const ControlLayout& control) {
 }
 
 bool hasText(ControlKind kind) {
-  return kind == ControlKind::PushButton || kind == ControlKind::Frame ||
-         kind == ControlKind::OptionButton || kind == ControlKind::Label;
+  return kind == ControlKind::PushButton || kind == ControlKind::GroupBox ||
+         kind == ControlKind::RadioButton || kind == ControlKind::StaticText;
 }
 
 int heightInPixels(const ControlLayout& control) {
@@ -184,19 +184,18 @@ int heightInPixels(const ControlLayout& control) {
   }
 }
 
-// The windows are created in Tab order, since the dialog manager tabs in creation order; the
-// controls without a Tab index follow in design order. Only the first controls.size() indices
-// count.
+// The windows are created in Z order, which is the order the dialog manager tabs in; the
+// controls without one follow in design order. Only the first controls.size() indices count.
 using ControlOrder = std::array<int, kMaxControls>;
 ControlOrder creationOrder(std::span<const ControlLayout> controls) {
-  const auto tabKey = [&](int i) {
-    return controls[i].tabIndex == kNoTabStop ? INT_MAX : controls[i].tabIndex;
+  const auto orderKey = [&](int i) {
+    return controls[i].zOrder == kNoZOrder ? INT_MAX : controls[i].zOrder;
   };
   // An insertion sort keeps equal keys in design order; a form has a dozen controls.
   ControlOrder order{};
   for (int i = 0; i < static_cast<int>(controls.size()); ++i) {
     order[i] = i;
-    for (int j = i; j > 0 && tabKey(order[j - 1]) > tabKey(order[j]); --j) {
+    for (int j = i; j > 0 && orderKey(order[j - 1]) > orderKey(order[j]); --j) {
       std::swap(order[j - 1], order[j]);
     }
   }
@@ -229,7 +228,7 @@ RECT outerRect(const FormLayout& layout, DWORD style, DWORD exStyle) {
   const int height = twipsToPixelsY(layout.clientHeight);
   RECT outer{0, 0, width, height};
   AdjustWindowRectEx(&outer, style, FALSE, exStyle);
-  if (layout.placement == Placement::AtDesignPosition) {
+  if (layout.placement == Placement::AtPosition) {
     OffsetRect(&outer, twipsToPixelsX(layout.left), twipsToPixelsY(layout.top));
   } else {
     const int outerWidth = outer.right - outer.left;
@@ -249,15 +248,14 @@ bool createControls(HWND form, const FormLayout& layout, HINSTANCE instance, HIC
     return false;
   }
   const ControlOrder order = creationOrder(controls);
-  // Options sharing a container are one exclusive group: WS_GROUP opens it and the next
+  // Radio buttons sharing a container are one exclusive group: WS_GROUP opens it and the next
   // control closes it. Only its first option is a Tab stop; the radio buttons move the Tab
   // stop to whichever option gets checked.
   const ControlLayout* previous = nullptr;
   for (int index : std::span(order).first(controls.size())) {
     const ControlLayout& control = controls[index];
-    const bool isOption = control.kind == ControlKind::OptionButton;
-    const bool previousIsOption =
-        previous != nullptr && previous->kind == ControlKind::OptionButton;
+    const bool isOption = control.kind == ControlKind::RadioButton;
+    const bool previousIsOption = previous != nullptr && previous->kind == ControlKind::RadioButton;
     const bool continuesGroup =
         isOption && previousIsOption && previous->container == control.container;
     const ControlStyle kind = controlStyleOf(control);
@@ -318,7 +316,7 @@ HWND createForm(const FormLayout& layout, HINSTANCE instance, HWND owner, HICON 
   }
   // A fixed border: no sizing frame and no minimize/maximize boxes.
   const DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_BORDER;
-  DWORD exStyle = layout.border == BorderStyle::FixedDialog ? WS_EX_DLGMODALFRAME : 0;
+  DWORD exStyle = layout.border == Border::DialogModalFrame ? WS_EX_DLGMODALFRAME : 0;
   // WS_EX_TOOLWINDOW would shrink the caption; an owned window loses its taskbar button without.
   HWND ownerWindow = nullptr;
   if (layout.taskbarButton) {

@@ -80,7 +80,7 @@ ControlId enterTarget(HWND window, const FormLayout& layout) {
 // counts as chosen only once it is checked, whoever sent the notification.
 bool isUncheckedOption(HWND window, const FormLayout& layout, ControlId control) {
   for (const ControlLayout& designed : layout.controls) {
-    if (designed.id == control && designed.kind == ControlKind::OptionButton) {
+    if (designed.id == control && designed.kind == ControlKind::RadioButton) {
       return IsDlgButtonChecked(window, static_cast<int>(control)) != BST_CHECKED;
     }
   }

@@ -30,14 +30,15 @@ TEST(FormLayouts, LieOnThePixelGridWithGaplessTabOrdersFramedContainersAndWrappe
       EXPECT_EQ(c.font.pointSizeHundredths % kHundredthsOfPointPerPixel, 0) << c.name;
       EXPECT_EQ(c.font.weight % kWeightStep, 0) << c.name;
       const int lineHeight = kOneLineLabelHeight * c.font.pointSizeHundredths / kDialogFontSize;
-      EXPECT_TRUE(c.kind != ControlKind::Label || c.wordWrap == (2 * c.height >= 3 * lineHeight))
+      EXPECT_TRUE(c.kind != ControlKind::StaticText ||
+                  c.wordWrap == (2 * c.height >= 3 * lineHeight))
           << c.name;
-      if (c.tabIndex != kNoTabStop) {
-        tabs.push_back(c.tabIndex);
+      if (c.zOrder != kNoZOrder) {
+        tabs.push_back(c.zOrder);
       }
       if (c.container != kNoContainer) {
         ASSERT_LT(static_cast<std::size_t>(c.container), form->controls.size()) << c.name;
-        EXPECT_EQ(form->controls[c.container].kind, ControlKind::Frame) << c.name;
+        EXPECT_EQ(form->controls[c.container].kind, ControlKind::GroupBox) << c.name;
       }
     }
     EXPECT_TRUE(std::all_of(twips.begin(), twips.end(), [](int t) {

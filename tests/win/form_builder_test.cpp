@@ -55,11 +55,11 @@ bool isOfKind(HWND w, ControlKind kind) {
   switch (kind) {
   case ControlKind::PushButton:
     return button && (buttonType == BS_PUSHBUTTON || buttonType == BS_DEFPUSHBUTTON);
-  case ControlKind::Frame:
+  case ControlKind::GroupBox:
     return button && buttonType == BS_GROUPBOX;
-  case ControlKind::OptionButton:
+  case ControlKind::RadioButton:
     return button && buttonType == BS_AUTORADIOBUTTON;
-  case ControlKind::Label:
+  case ControlKind::StaticText:
     return label && (staticType == SS_LEFT || staticType == SS_LEFTNOWORDWRAP);
   case ControlKind::Rule:
     return label && staticType == SS_OWNERDRAW;
@@ -74,7 +74,7 @@ bool isOfKind(HWND w, ControlKind kind) {
 // The form's windows come in Tab order, then the controls without a Tab stop in design order.
 bool createdBefore(const ControlLayout& a, const ControlLayout& b) {
   const auto key = [](const ControlLayout& c) {
-    return c.tabIndex == wexla::kNoTabStop ? INT_MAX : c.tabIndex;
+    return c.zOrder == wexla::kNoZOrder ? INT_MAX : c.zOrder;
   };
   return key(a) < key(b) || (key(a) == key(b) && &a < &b);
 }
@@ -160,13 +160,13 @@ void checkForm(const FormLayout& layout, HWND owner, HICON icon) {
     if (w == nullptr) {
       continue;
     }
-    const ControlLayout* frame =
+    const ControlLayout* group =
         c.container == wexla::kNoContainer ? nullptr : &layout.controls[c.container];
     RECT box{};
     GetWindowRect(w, &box);
     MapWindowPoints(nullptr, form, reinterpret_cast<POINT*>(&box), 2);
-    checkEqual(box.left, px(c.left + (frame ? frame->left : 0)), c.name, __LINE__);
-    checkEqual(box.top, px(c.top + (frame ? frame->top : 0)), c.name, __LINE__);
+    checkEqual(box.left, px(c.left + (group ? group->left : 0)), c.name, __LINE__);
+    checkEqual(box.top, px(c.top + (group ? group->top : 0)), c.name, __LINE__);
     checkEqual(box.right - box.left, px(c.width), c.name, __LINE__);
     checkEqual(box.bottom - box.top, designedHeight(c), c.name, __LINE__);
     if (c.kind == ControlKind::Icon) {
@@ -176,8 +176,8 @@ void checkForm(const FormLayout& layout, HWND owner, HICON icon) {
     if (c.kind == ControlKind::Rule) {
       checkRuleColour(form, c, w);
     }
-    const bool hasText = c.kind == ControlKind::PushButton || c.kind == ControlKind::Frame ||
-                         c.kind == ControlKind::OptionButton || c.kind == ControlKind::Label;
+    const bool hasText = c.kind == ControlKind::PushButton || c.kind == ControlKind::GroupBox ||
+                         c.kind == ControlKind::RadioButton || c.kind == ControlKind::StaticText;
     if (!hasText) {
       continue;
     }
@@ -185,7 +185,7 @@ void checkForm(const FormLayout& layout, HWND owner, HICON icon) {
     GetObjectA(reinterpret_cast<HFONT>(SendMessageA(w, WM_GETFONT, 0, 0)), sizeof font, &font);
     checkEqual(font.lfHeight, -MulDiv(c.font.pointSizeHundredths, dpi, kHundredthsPointsPerInch),
                c.name, __LINE__);
-    if (c.kind == ControlKind::Label) {
+    if (c.kind == ControlKind::StaticText) {
       checkLabelFits(c, w);
     }
   }
