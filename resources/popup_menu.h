@@ -15,10 +15,12 @@ struct MenuItem {
   WindowId opens = WindowId::Count;        // the window the command opens, if it opens one
 };
 
+constexpr MenuItem windowRow(const char* caption, WindowId window) {
+  return {.caption = caption, .command = openWindowCommand(window), .opens = window};
+}
+
 inline constexpr std::array kPopupMenu{
-    MenuItem{.caption = "Mouse configuration",
-             .command = MenuCommand::MouseConfiguration,
-             .opens = WindowId::MouseConfiguration},
+    windowRow("Mouse configuration", WindowId::MouseConfiguration),
     MenuItem{.caption = nullptr},
     MenuItem{.caption = "Icon"},
     MenuItem{.caption = "Change icon", .level = 2, .command = MenuCommand::ChangeIcon},
@@ -27,7 +29,7 @@ inline constexpr std::array kPopupMenu{
     MenuItem{.caption = nullptr},
     MenuItem{.caption = "Save settings", .command = MenuCommand::SaveSettings},
     MenuItem{.caption = "Help", .command = MenuCommand::Help},
-    MenuItem{.caption = "About", .command = MenuCommand::About, .opens = WindowId::About},
+    windowRow("About", WindowId::About),
     MenuItem{.caption = nullptr},
     MenuItem{.caption = "Quit", .command = MenuCommand::Quit},
 };

@@ -1,8 +1,7 @@
 #pragma once
 // The running program: the platform's roles, the settings being edited, the windows' logic and
 // the tray program, wired together the way the window procedures reach them.
-#include "dialogs/about/about_dialog.h"
-#include "dialogs/mouse/mouse_dialog.h"
+#include "dialogs/dialog_set.h"
 #include "tray/tray_program.h"
 #include "win32/program_windows.h"
 #include "win32/win32_files.h"
@@ -16,19 +15,6 @@ namespace wexla {
 struct Application {
   explicit Application(HINSTANCE module) : instance(module) {}
 
-  // No default: a window without its logic here does not compile.
-  DialogLogic* logicOf(WindowId window) {
-    switch (window) {
-    case WindowId::MouseConfiguration:
-      return &mouse;
-    case WindowId::About:
-      return &about;
-    case WindowId::Count: // no window
-      break;
-    }
-    return nullptr;
-  }
-
   HINSTANCE instance;
   ProgramWindows windows;
   Win32Pictures pictures{instance};
@@ -38,10 +24,13 @@ struct Application {
   Win32Messages messages;
   Win32Windows desktop{instance, windows, pictures, dialogWindowProc};
   EditedSettings settings;
-  MouseDialog mouse{desktop, settings};
-  AboutDialog about{desktop,
-                    {.registry = registry, .files = files, .shell = shell, .messages = messages}};
-  DialogTable dialogs = dialogTable([this](WindowId window) { return logicOf(window); });
+  DialogSet dialogSet{{.windows = desktop,
+                       .registry = registry,
+                       .files = files,
+                       .shell = shell,
+                       .messages = messages},
+                      settings};
+  const DialogTable& dialogs = dialogSet.table;
   TrayProgram program{{.pictures = pictures,
                        .notificationArea = desktop,
                        .shell = shell,

@@ -16,7 +16,8 @@ TEST_F(App, DialogsOpenOnceAndMouseChoicesTakeEffectAtOnce) {
   tray.start();
   settings = {{"", true}, true};
   for (const MenuCommand command :
-       {MenuCommand::About, MenuCommand::About, MenuCommand::MouseConfiguration}) {
+       {openWindowCommand(WindowId::About), openWindowCommand(WindowId::About),
+        openWindowCommand(WindowId::MouseConfiguration)}) {
     choose(command);
   }
   EXPECT_EQ(std::tuple(platform.visible, platform.options, settings.values.doubleClickOnly,
@@ -37,7 +38,7 @@ TEST_F(App, DialogsOpenOnceAndMouseChoicesTakeEffectAtOnce) {
       std::tuple(settings.values.doubleClickOnly, settings.unsaved, platform.count("openMail")),
       std::tuple(false, true, 1));
   settings.unsaved = false;
-  choose(MenuCommand::MouseConfiguration); // the open window is kept as it is
+  choose(openWindowCommand(WindowId::MouseConfiguration)); // the open window is kept as it is
   mouse.onClick(kDouble);
   tray.onTrayMessage(kLeftUp);
   EXPECT_EQ(std::tuple(platform.options[kDouble], settings.values.doubleClickOnly, settings.unsaved,
@@ -46,7 +47,7 @@ TEST_F(App, DialogsOpenOnceAndMouseChoicesTakeEffectAtOnce) {
   mouse.onClick(kSingle);
   mouse.onClick(ControlId::CloseButton);
   EXPECT_TRUE(platform.windows.empty());
-  choose(MenuCommand::MouseConfiguration);
+  choose(openWindowCommand(WindowId::MouseConfiguration));
   EXPECT_EQ(platform.options, (Options{{kDouble, false}, {kSingle, true}}));
   platform.answers = {Answer::No};
   choose(MenuCommand::Quit);

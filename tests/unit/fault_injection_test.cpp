@@ -51,7 +51,7 @@ const std::vector<Command>& commands() {
       {"SaveWithoutChanges", kOldLine, start, choosing(MenuCommand::SaveSettings)},
       {"SystemInfo", "", start,
        [](Program& p) {
-         p.choose(MenuCommand::About), p.about.onClick(ControlId::SystemInfoButton);
+         p.choose(openWindowCommand(WindowId::About)), p.about.onClick(ControlId::SystemInfoButton);
        }},
       {"QuitSaving", kOldLine, answer(Answer::Yes), choosing(MenuCommand::Quit)},
       {"QuitDiscarding", kOldLine, answer(Answer::No), choosing(MenuCommand::Quit)},

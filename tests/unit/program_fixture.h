@@ -1,7 +1,6 @@
 #pragma once
 // The whole program wired to the fake platform, as the Win32 entry point wires it to the real one.
-#include "dialogs/about/about_dialog.h"
-#include "dialogs/mouse/mouse_dialog.h"
+#include "dialogs/dialog_set.h"
 #include "platform/tray_messages.h"
 #include "tests/unit/fake_platform.h"
 #include "tray/tray_program.h"
@@ -16,11 +15,12 @@ enum : unsigned { kMouseMove = 512, kLeftDown, kLeftUp, kLeftDouble, kRightDown,
 struct Program {
   FakePlatform platform;
   EditedSettings settings;
-  MouseDialog mouse{platform, settings};
-  AboutDialog about{platform, {platform, platform, platform, platform}};
-  DialogTable dialogs{&mouse, &about};
-  TrayProgram tray{
-      {platform, platform, platform, platform, platform, platform, platform}, settings, dialogs};
+  DialogSet dialogs{{platform, platform, platform, platform, platform}, settings};
+  MouseDialog& mouse = dialogs.mouse;
+  AboutDialog& about = dialogs.about;
+  TrayProgram tray{{platform, platform, platform, platform, platform, platform, platform},
+                   settings,
+                   dialogs.table};
 
   void choose(MenuCommand command) {
     platform.menuChoices.push_back(command);

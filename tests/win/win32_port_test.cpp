@@ -169,7 +169,8 @@ void popupMenu() {
   CHECK(menuRow(icon, 0) == "Change icon" && menuRow(icon, 1) == "Restore default icon");
   // Each row's id is the command the program carries out for it.
   using wexla::MenuCommand;
-  CHECK_EQ(GetMenuItemID(menu.get(), 0), static_cast<int>(MenuCommand::MouseConfiguration));
+  CHECK_EQ(GetMenuItemID(menu.get(), 0),
+           static_cast<int>(wexla::openWindowCommand(wexla::WindowId::MouseConfiguration)));
   CHECK_EQ(GetMenuItemID(icon, 1), static_cast<int>(MenuCommand::RestoreDefaultIcon));
   CHECK_EQ(GetMenuItemID(menu.get(), 5), static_cast<int>(MenuCommand::Help));
   CHECK_EQ(GetMenuItemID(menu.get(), 8), static_cast<int>(MenuCommand::Quit));
@@ -195,7 +196,7 @@ void programLifetime() {
 void mouseWindowOptions() {
   static wexla::Application app(GetModuleHandleA(nullptr));
   CHECK(wexla::createMainWindow(app));
-  app.mouse.open();
+  app.dialogSet.mouse.open();
   HWND window = app.windows.window(wexla::WindowId::MouseConfiguration);
   const int option = static_cast<int>(wexla::ControlId::DoubleClickOption);
   const auto click = [&] {
