@@ -2,6 +2,7 @@
 
 #include "wexla_version.h"
 
+#include <algorithm>
 #include <array>
 
 namespace wexla {
@@ -180,13 +181,13 @@ constexpr std::array kAboutControls{
                   .zOrder = 6},
 };
 
-constexpr FormLayout kMouseWindowLayout{.className = kMouseWindowClass,
+constexpr FormLayout kMouseWindowLayout{.className = "Wexla98Mouse",
                                         .caption = "Mouse configuration",
                                         .clientWidth = 2940,
                                         .clientHeight = 2265,
                                         .taskbarButton = true,
                                         .controls = kMouseControls};
-constexpr FormLayout kAboutWindowLayout{.className = kAboutWindowClass,
+constexpr FormLayout kAboutWindowLayout{.className = "Wexla98About",
                                         .caption = "About Wexla 98",
                                         .clientWidth = 4095,
                                         .clientHeight = 3435,
@@ -207,7 +208,10 @@ constexpr FormLayout kMainWindowLayout{.className = kMainWindowClass,
 // In the order of WindowId.
 constexpr std::array kDialogLayouts{&kMouseWindowLayout, &kAboutWindowLayout};
 static_assert(kDialogLayouts.size() == kWindowCount, "one layout per secondary window");
-static_assert(kMouseControls.size() <= kMaxControls && kAboutControls.size() <= kMaxControls,
+static_assert(std::ranges::all_of(kDialogLayouts,
+                                  [](const FormLayout* form) {
+                                    return form->controls.size() <= kMaxControls;
+                                  }),
               "the form builder holds every control of a form");
 
 } // namespace

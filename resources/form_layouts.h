@@ -4,10 +4,9 @@
 
 namespace wexla {
 
-// Window classes of the program's windows; the test harness finds the windows by them.
+// The main window's class, by which the test harness finds the program. Each secondary
+// window's class is in its layout.
 inline constexpr const char* kMainWindowClass = "Wexla98Main";
-inline constexpr const char* kMouseWindowClass = "Wexla98Mouse";
-inline constexpr const char* kAboutWindowClass = "Wexla98About";
 
 // The hidden main window, which receives the notification icon's messages.
 const FormLayout& mainWindowLayout();

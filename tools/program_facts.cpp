@@ -49,8 +49,6 @@ int main(int argc, char** argv) {
   }
   std::ofstream out(argv[1], std::ios::binary);
   out << "{\"classes\": {\"main\": " << jsonText(wexla::kMainWindowClass)
-      << ", \"mouse\": " << jsonText(wexla::kMouseWindowClass)
-      << ", \"about\": " << jsonText(wexla::kAboutWindowClass)
       << "}, \"trayIconId\": " << wexla::kTrayIconId << ", \"rows\": " << jsonList(rows)
       << ", \"submenu\": " << jsonList(submenu) << "}\n";
   return out.good() ? 0 : 1;
