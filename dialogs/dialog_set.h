@@ -9,7 +9,7 @@ namespace wexla {
 
 // The roles the windows' logic uses.
 struct DialogPlatform {
-  Windows& windows;
+  WindowControl& windowControl;
   Registry& registry;
   Files& files;
   Shell& shell;
@@ -18,11 +18,11 @@ struct DialogPlatform {
 
 struct DialogSet {
   DialogSet(const DialogPlatform& platform, EditedSettings& settings)
-      : mouse(platform.windows, settings),
-        about(platform.windows, {.registry = platform.registry,
-                                 .files = platform.files,
-                                 .shell = platform.shell,
-                                 .messages = platform.messages}) {}
+      : mouse(platform.windowControl, settings),
+        about(platform.windowControl, {.registry = platform.registry,
+                                       .files = platform.files,
+                                       .shell = platform.shell,
+                                       .messages = platform.messages}) {}
   DialogSet(const DialogSet&) = delete;
   DialogSet& operator=(const DialogSet&) = delete;
   ~DialogSet() = default;

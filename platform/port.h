@@ -101,10 +101,11 @@ public:
                                                const Text& value) = 0;
 };
 
-// The program's own windows besides the hidden main window.
-class Windows {
+// What the logic does to the program's own windows: the secondary ones, and closing the
+// hidden main window.
+class WindowControl {
 public:
-  virtual ~Windows() = default;
+  virtual ~WindowControl() = default;
   // Creates the window, hidden, unless it exists; true when it was created now.
   virtual bool createWindow(WindowId window) = 0;
   // Makes an existing window visible and brings it to the front.

@@ -77,7 +77,7 @@ void TrayProgram::close() {
   }
   running_ = false;
   platform_.notificationArea.removeIcon();
-  platform_.windows.closeMainWindow();
+  platform_.windowControl.closeMainWindow();
 }
 
 void TrayProgram::runMenuCommand(MenuCommand command) {

@@ -24,7 +24,7 @@ struct TrayPlatform {
   Messages& messages;
   Choices& choices;
   Files& files;
-  Windows& windows;
+  WindowControl& windowControl;
 };
 
 class TrayProgram {

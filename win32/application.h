@@ -3,11 +3,11 @@
 // the tray program, wired together the way the window procedures reach them.
 #include "dialogs/dialog_set.h"
 #include "tray/tray_program.h"
-#include "win32/program_windows.h"
+#include "win32/win32_desktop.h"
 #include "win32/win32_files.h"
 #include "win32/win32_pictures.h"
 #include "win32/win32_shell.h"
-#include "win32/win32_windows.h"
+#include "win32/window_handles.h"
 #include "win32/window_procedures.h"
 
 namespace wexla {
@@ -16,15 +16,16 @@ struct Application {
   explicit Application(HINSTANCE module) : instance(module) {}
 
   HINSTANCE instance;
-  ProgramWindows windows;
+  WindowHandles windowHandles;
   Win32Pictures pictures{instance};
   Win32Files files;
   Win32Registry registry;
   Win32Shell shell;
   Win32Messages messages;
-  Win32Windows desktop{instance, windows, pictures, dialogWindowProc};
+  // Each window's procedure reaches the program through the window: see window_procedures.h.
+  Win32Desktop desktop{instance, windowHandles, pictures, dialogWindowProc, this};
   EditedSettings settings;
-  DialogSet dialogSet{{.windows = desktop,
+  DialogSet dialogSet{{.windowControl = desktop,
                        .registry = registry,
                        .files = files,
                        .shell = shell,
@@ -37,7 +38,7 @@ struct Application {
                        .messages = messages,
                        .choices = desktop,
                        .files = files,
-                       .windows = desktop},
+                       .windowControl = desktop},
                       settings,
                       dialogs};
 };

@@ -310,7 +310,7 @@ int twipsToPixelsY(int twips) {
 }
 
 HWND createForm(const FormLayout& layout, HINSTANCE instance, HWND owner, HICON bigIcon,
-                HICON smallIcon, WNDPROC windowProc) {
+                HICON smallIcon, WNDPROC windowProc, void* creationData) {
   if (!registerFormClass(layout, instance, bigIcon, smallIcon, windowProc)) {
     return nullptr;
   }
@@ -327,7 +327,7 @@ HWND createForm(const FormLayout& layout, HINSTANCE instance, HWND owner, HICON 
   const RECT outer = outerRect(layout, style, exStyle);
   OwnedWindow form(CreateWindowExA(exStyle, layout.className, layout.caption, style, outer.left,
                                    outer.top, outer.right - outer.left, outer.bottom - outer.top,
-                                   ownerWindow, nullptr, instance, nullptr));
+                                   ownerWindow, nullptr, instance, creationData));
   if (!form) {
     return nullptr;
   }

@@ -24,9 +24,10 @@ inline constexpr int kRuleHeight = 1;
 // Registers layout.className (once) with windowProc and creates the form and its controls,
 // hidden. owner is used only by forms without a taskbar button: an owned window gets none. The
 // icons stay the caller's: the form shows bigIcon in its Icon controls and both in its caption.
-// Returns nullptr when the window or one of its controls cannot be created.
+// windowProc receives creationData as the lpCreateParams of WM_NCCREATE. Returns nullptr when
+// the window or one of its controls cannot be created.
 HWND createForm(const FormLayout& layout, HINSTANCE instance, HWND owner, HICON bigIcon,
-                HICON smallIcon, WNDPROC windowProc);
+                HICON smallIcon, WNDPROC windowProc, void* creationData = nullptr);
 
 // The form's own share of message handling: the text colours of its labels, its rules in the
 // window-text colour, and releasing its fonts on WM_NCDESTROY. Returns true when the message is

@@ -9,39 +9,60 @@
 namespace wexla {
 namespace {
 
-Application* runningApp = nullptr;
+// The program comes with each window's creation (lpCreateParams) and stays in the window's
+// GWLP_USERDATA. Null for the few messages that arrive before WM_NCCREATE, and for all of them
+// when it could not be kept.
+Application* applicationOf(HWND window, UINT message, LPARAM lParam) {
+  if (message != WM_NCCREATE) {
+    return reinterpret_cast<Application*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+  }
+  auto* app =
+      static_cast<Application*>(reinterpret_cast<const CREATESTRUCTA*>(lParam)->lpCreateParams);
+  // The previous value is 0, so only the last error tells a failure.
+  SetLastError(ERROR_SUCCESS);
+  if (SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(app)) == 0 &&
+      GetLastError() != ERROR_SUCCESS) {
+    return nullptr;
+  }
+  return app;
+}
 
-// How every form's window ends a message it did not answer itself: a destroyed window leaves
-// the program's bookkeeping, and the dialog manager does the rest.
-LRESULT formDefaultProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message == WM_DESTROY && runningApp != nullptr) {
-    runningApp->windows.windowDestroyed(window);
+// How every form's window ends a message it did not answer itself: a window that could not
+// keep the program fails its creation, a destroyed window leaves the program's bookkeeping, and
+// the dialog manager does the rest.
+LRESULT formDefaultProc(Application* app, HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_NCCREATE && app == nullptr) {
+    return FALSE;
+  }
+  if (message == WM_DESTROY && app != nullptr) {
+    app->windowHandles.windowDestroyed(window);
   }
   return DefDlgProcA(window, message, wParam, lParam);
 }
 
 LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   static const UINT kTaskbarCreated = RegisterWindowMessageA("TaskbarCreated");
+  Application* app = applicationOf(window, message, lParam);
   LRESULT result = 0;
   if (handleFormMessage(window, message, wParam, lParam, result)) {
     return result;
   }
-  if (runningApp != nullptr) {
+  if (app != nullptr) {
     if (message == kTaskbarCreated && kTaskbarCreated != 0) {
-      runningApp->program.onShellRestarted();
+      app->program.onShellRestarted();
       return 0;
     }
     switch (message) {
     case kTrayCallbackMessage:
       // The shell puts the mouse message that happened on the icon in lParam.
-      runningApp->program.onTrayMessage(LOWORD(lParam));
+      app->program.onTrayMessage(LOWORD(lParam));
       return 0;
     case WM_CLOSE:
-      runningApp->program.close();
+      app->program.close();
       return 0;
     case WM_ENDSESSION:
       if (wParam != FALSE) {
-        runningApp->program.close();
+        app->program.close();
       }
       return 0;
     case WM_DESTROY:
@@ -53,7 +74,7 @@ LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
       break;
     }
   }
-  return formDefaultProc(window, message, wParam, lParam);
+  return formDefaultProc(app, window, message, wParam, lParam);
 }
 
 ControlId buttonMarked(const FormLayout& layout, bool ControlLayout::*mark) {
@@ -109,39 +130,39 @@ ControlId clickedControl(HWND window, WindowId id, WPARAM wParam) {
 } // namespace
 
 LRESULT CALLBACK dialogWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  Application* app = applicationOf(window, message, lParam);
   LRESULT result = 0;
   if (handleFormMessage(window, message, wParam, lParam, result)) {
     return result;
   }
   const std::optional<WindowId> id =
-      runningApp != nullptr ? runningApp->windows.windowOf(window) : std::nullopt;
+      app != nullptr ? app->windowHandles.windowOf(window) : std::nullopt;
   if (id) {
     switch (message) {
     case WM_COMMAND:
       if (const ControlId control = clickedControl(window, *id, wParam);
           control != ControlId::None) {
-        runningApp->dialogs[windowIndex(*id)]->onClick(control);
+        app->dialogs[windowIndex(*id)]->onClick(control);
       }
       return 0;
     case WM_CLOSE:
       // The close box closes the window without running any handler.
-      runningApp->desktop.closeWindow(*id);
+      app->desktop.closeWindow(*id);
       return 0;
     default:
       break;
     }
   }
-  return formDefaultProc(window, message, wParam, lParam);
+  return formDefaultProc(app, window, message, wParam, lParam);
 }
 
 bool createMainWindow(Application& app) {
-  runningApp = &app;
   HWND main = createForm(mainWindowLayout(), app.instance, nullptr, app.pictures.bigIcon(),
-                         app.pictures.smallIcon(), mainWindowProc);
+                         app.pictures.smallIcon(), mainWindowProc, &app);
   if (main == nullptr) {
     return false;
   }
-  app.windows.mainWindowCreated(main);
+  app.windowHandles.mainWindowCreated(main);
   return true;
 }
 

@@ -10,7 +10,8 @@ struct Application;
 // messages and those of the secondary windows into app; false when that fails.
 bool createMainWindow(Application& app);
 
-// The window procedure of every secondary window.
+// The window procedure of every secondary window, which is created with the Application as its
+// lpCreateParams.
 LRESULT CALLBACK dialogWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
 } // namespace wexla

@@ -45,7 +45,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE /*previous*/, LPSTR /*commandLi
 
   MSG message{};
   while (GetMessageA(&message, nullptr, 0, 0) > 0) {
-    if (!app.windows.routeDialogMessage(message)) {
+    if (!app.windowHandles.routeDialogMessage(message)) {
       TranslateMessage(&message);
       DispatchMessageA(&message);
     }

@@ -3,14 +3,14 @@
 namespace wexla {
 
 void AboutDialog::open() {
-  windows_.createWindow(WindowId::About);
-  windows_.showWindow(WindowId::About);
+  windowControl_.createWindow(WindowId::About);
+  windowControl_.showWindow(WindowId::About);
 }
 
 void AboutDialog::onClick(ControlId control) {
   switch (control) {
   case ControlId::OkButton:
-    windows_.closeWindow(WindowId::About);
+    windowControl_.closeWindow(WindowId::About);
     break;
   case ControlId::SystemInfoButton:
     startSystemInformation(systemInfo_);

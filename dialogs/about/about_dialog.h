@@ -8,14 +8,14 @@ namespace wexla {
 
 class AboutDialog final : public DialogLogic {
 public:
-  AboutDialog(Windows& windows, const SystemInfoPlatform& systemInfo)
-      : windows_(windows), systemInfo_(systemInfo) {}
+  AboutDialog(WindowControl& windowControl, const SystemInfoPlatform& systemInfo)
+      : windowControl_(windowControl), systemInfo_(systemInfo) {}
 
   void open() override;
   void onClick(ControlId control) override;
 
 private:
-  Windows& windows_;
+  WindowControl& windowControl_;
   SystemInfoPlatform systemInfo_;
 };
 

@@ -4,18 +4,18 @@ namespace wexla {
 
 void MouseDialog::open() {
   // An open window already shows the mode: only the mouse window itself changes it.
-  if (windows_.createWindow(WindowId::MouseConfiguration)) {
+  if (windowControl_.createWindow(WindowId::MouseConfiguration)) {
     const bool doubleClickOnly = settings_.values.doubleClickOnly;
-    windows_.setOptionChecked(ControlId::DoubleClickOption, doubleClickOnly);
-    windows_.setOptionChecked(ControlId::SingleClickOption, !doubleClickOnly);
+    windowControl_.setOptionChecked(ControlId::DoubleClickOption, doubleClickOnly);
+    windowControl_.setOptionChecked(ControlId::SingleClickOption, !doubleClickOnly);
   }
-  windows_.showWindow(WindowId::MouseConfiguration);
+  windowControl_.showWindow(WindowId::MouseConfiguration);
 }
 
 void MouseDialog::onClick(ControlId control) {
   switch (control) {
   case ControlId::CloseButton:
-    windows_.closeWindow(WindowId::MouseConfiguration);
+    windowControl_.closeWindow(WindowId::MouseConfiguration);
     break;
   case ControlId::DoubleClickOption:
     chooseDoubleClickOnly(true);

@@ -9,8 +9,8 @@ namespace wexla {
 
 class MouseDialog final : public DialogLogic {
 public:
-  MouseDialog(Windows& windows, EditedSettings& settings)
-      : windows_(windows), settings_(settings) {}
+  MouseDialog(WindowControl& windowControl, EditedSettings& settings)
+      : windowControl_(windowControl), settings_(settings) {}
 
   void open() override;
   void onClick(ControlId control) override;
@@ -18,7 +18,7 @@ public:
 private:
   void chooseDoubleClickOnly(bool doubleClickOnly);
 
-  Windows& windows_;
+  WindowControl& windowControl_;
   EditedSettings& settings_;
 };
 

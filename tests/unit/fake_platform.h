@@ -33,7 +33,7 @@ class FakePlatform final : public Pictures,
                            public Choices,
                            public Files,
                            public Registry,
-                           public Windows {
+                           public WindowControl {
 public:
   std::map<std::string, std::string> files;    // full path -> bytes
   std::set<std::string> icons;                 // loadable icon files

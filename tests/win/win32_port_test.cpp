@@ -6,9 +6,9 @@
 #include "win32/application.h"
 #include "win32/handles.h"
 #include "win32/popup_menu.h"
+#include "win32/win32_desktop.h"
 #include "win32/win32_files.h"
 #include "win32/win32_pictures.h"
-#include "win32/win32_windows.h"
 
 #include <windows.h>
 
@@ -179,14 +179,14 @@ void popupMenu() {
 // Only the end of the program's own windows ends it: a form that fails half-built posts no quit
 // message, which would close at once the error box that tells the user why the program ends.
 void programLifetime() {
-  wexla::ProgramWindows windows;
+  wexla::WindowHandles handles;
   HWND form = CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr,
                               GetModuleHandleA(nullptr), nullptr);
   MSG quit{};
-  windows.windowDestroyed(form);
+  handles.windowDestroyed(form);
   CHECK(!PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
-  windows.mainWindowCreated(form);
-  windows.windowDestroyed(form);
+  handles.mainWindowCreated(form);
+  handles.windowDestroyed(form);
   CHECK(PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
   DestroyWindow(form);
 }
@@ -197,7 +197,7 @@ void mouseWindowOptions() {
   static wexla::Application app(GetModuleHandleA(nullptr));
   CHECK(wexla::createMainWindow(app));
   app.dialogSet.mouse.open();
-  HWND window = app.windows.window(wexla::WindowId::MouseConfiguration);
+  HWND window = app.windowHandles.window(wexla::WindowId::MouseConfiguration);
   const int option = static_cast<int>(wexla::ControlId::DoubleClickOption);
   const auto click = [&] {
     SendMessageA(window, WM_COMMAND, MAKEWPARAM(option, BN_CLICKED),

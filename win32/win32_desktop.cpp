@@ -1,4 +1,4 @@
-#include "win32/win32_windows.h"
+#include "win32/win32_desktop.h"
 
 #include "platform/tray_messages.h"
 #include "resources/form_layouts.h"
@@ -56,13 +56,13 @@ NOTIFYICONDATAA trayIconRecord(HWND mainWindow, HICON icon) {
   return record;
 }
 
-Win32Windows::Win32Windows(HINSTANCE instance, ProgramWindows& windows,
-                           const Win32Pictures& pictures, WNDPROC dialogProcedure)
-    : instance_(instance), windows_(windows), pictures_(pictures),
-      dialogProcedure_(dialogProcedure) {}
+Win32Desktop::Win32Desktop(HINSTANCE instance, WindowHandles& handles,
+                           const Win32Pictures& pictures, WNDPROC dialogProcedure, void* dialogData)
+    : instance_(instance), handles_(handles), pictures_(pictures),
+      dialogProcedure_(dialogProcedure), dialogData_(dialogData) {}
 
-bool Win32Windows::createWindow(WindowId window) {
-  if (windows_.window(window) != nullptr) {
+bool Win32Desktop::createWindow(WindowId window) {
+  if (handles_.window(window) != nullptr) {
     return false;
   }
   loadCommonControls();
@@ -73,13 +73,13 @@ bool Win32Windows::createWindow(WindowId window) {
                                        instance_, nullptr));
   }
   HWND created = createForm(layout, instance_, hiddenOwner_.get(), pictures_.bigIcon(),
-                            pictures_.smallIcon(), dialogProcedure_);
-  windows_.windowCreated(window, created);
+                            pictures_.smallIcon(), dialogProcedure_, dialogData_);
+  handles_.windowCreated(window, created);
   return created != nullptr;
 }
 
-void Win32Windows::showWindow(WindowId window) {
-  HWND handle = windows_.window(window);
+void Win32Desktop::showWindow(WindowId window) {
+  HWND handle = handles_.window(window);
   if (handle == nullptr) {
     return;
   }
@@ -95,29 +95,29 @@ void Win32Windows::showWindow(WindowId window) {
 }
 
 // Destroying fails only for a window that is already gone.
-void Win32Windows::closeWindow(WindowId window) {
-  if (HWND handle = windows_.window(window)) {
+void Win32Desktop::closeWindow(WindowId window) {
+  if (HWND handle = handles_.window(window)) {
     DestroyWindow(handle);
   }
 }
 
-void Win32Windows::setOptionChecked(ControlId option, bool checked) {
+void Win32Desktop::setOptionChecked(ControlId option, bool checked) {
   for (std::size_t i = 0; i < kWindowCount; ++i) {
-    HWND handle = windows_.window(static_cast<WindowId>(i));
+    HWND handle = handles_.window(static_cast<WindowId>(i));
     if (handle != nullptr && GetDlgItem(handle, static_cast<int>(option)) != nullptr) {
       CheckDlgButton(handle, static_cast<int>(option), checked ? BST_CHECKED : BST_UNCHECKED);
     }
   }
 }
 
-void Win32Windows::closeMainWindow() {
-  if (HWND main = windows_.mainWindow()) {
+void Win32Desktop::closeMainWindow() {
+  if (HWND main = handles_.mainWindow()) {
     DestroyWindow(main);
   }
 }
 
-bool Win32Windows::notify(DWORD message, HICON icon) {
-  HWND main = windows_.mainWindow();
+bool Win32Desktop::notify(DWORD message, HICON icon) {
+  HWND main = handles_.mainWindow();
   if (main == nullptr) {
     return false;
   }
@@ -125,21 +125,21 @@ bool Win32Windows::notify(DWORD message, HICON icon) {
   return Shell_NotifyIconA(message, &record) != FALSE;
 }
 
-bool Win32Windows::addIcon(const Icon& icon) {
+bool Win32Desktop::addIcon(const Icon& icon) {
   return notify(NIM_ADD, iconHandle(icon));
 }
 
-bool Win32Windows::changeIcon(const Icon& icon) {
+bool Win32Desktop::changeIcon(const Icon& icon) {
   return notify(NIM_MODIFY, iconHandle(icon));
 }
 
-void Win32Windows::removeIcon() {
+void Win32Desktop::removeIcon() {
   // An icon the shell no longer has needs no removal.
   static_cast<void>(notify(NIM_DELETE, nullptr));
 }
 
-MenuCommand Win32Windows::choosePopupMenuCommand() {
-  HWND main = windows_.mainWindow();
+MenuCommand Win32Desktop::choosePopupMenuCommand() {
+  HWND main = handles_.mainWindow();
   if (!popupMenu_) {
     popupMenu_ = buildPopupMenu();
   }
@@ -160,11 +160,11 @@ MenuCommand Win32Windows::choosePopupMenuCommand() {
   return static_cast<MenuCommand>(chosen);
 }
 
-Text Win32Windows::chooseIconFile(const Text& initialFolder) {
+Text Win32Desktop::chooseIconFile(const Text& initialFolder) {
   std::array<char, MAX_PATH> fileName{};
   OPENFILENAMEA dialog{};
   dialog.lStructSize = sizeof dialog;
-  dialog.hwndOwner = windows_.mainWindow();
+  dialog.hwndOwner = handles_.mainWindow();
   dialog.lpstrFilter = kIconFileFilter;
   dialog.nFilterIndex = 1;
   dialog.lpstrFile = fileName.data();

@@ -1,10 +1,10 @@
-#include "win32/program_windows.h"
+#include "win32/window_handles.h"
 
 #include <algorithm>
 
 namespace wexla {
 
-std::optional<WindowId> ProgramWindows::windowOf(HWND handle) const {
+std::optional<WindowId> WindowHandles::windowOf(HWND handle) const {
   for (std::size_t i = 0; i < kWindowCount; ++i) {
     if (handle != nullptr && windows_[i] == handle) {
       return static_cast<WindowId>(i);
@@ -13,7 +13,7 @@ std::optional<WindowId> ProgramWindows::windowOf(HWND handle) const {
   return std::nullopt;
 }
 
-void ProgramWindows::windowDestroyed(HWND handle) {
+void WindowHandles::windowDestroyed(HWND handle) {
   if (handle == main_) {
     main_ = nullptr;
   } else if (const std::optional<WindowId> window = windowOf(handle)) {
@@ -30,7 +30,7 @@ void ProgramWindows::windowDestroyed(HWND handle) {
   }
 }
 
-bool ProgramWindows::routeDialogMessage(MSG& message) const {
+bool WindowHandles::routeDialogMessage(MSG& message) const {
   return std::any_of(windows_.begin(), windows_.end(), [&message](HWND open) {
     return open != nullptr && IsDialogMessageA(open, &message) != FALSE;
   });

@@ -11,7 +11,8 @@
 
 namespace wexla {
 
-class ProgramWindows {
+// The window handles themselves; the Win32Desktop role acts through them.
+class WindowHandles {
 public:
   void mainWindowCreated(HWND main) { main_ = main; }
   HWND mainWindow() const { return main_; }

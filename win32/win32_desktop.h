@@ -3,8 +3,8 @@
 // icon (whose callbacks reach the hidden main window) and the user's choices.
 #include "platform/port.h"
 #include "win32/handles.h"
-#include "win32/program_windows.h"
 #include "win32/win32_pictures.h"
+#include "win32/window_handles.h"
 
 #include <shellapi.h>
 
@@ -14,11 +14,12 @@ namespace wexla {
 // takes; the shell sends the icon's messages to mainWindow.
 NOTIFYICONDATAA trayIconRecord(HWND mainWindow, HICON icon);
 
-class Win32Windows final : public Windows, public NotificationArea, public Choices {
+class Win32Desktop final : public WindowControl, public NotificationArea, public Choices {
 public:
-  // dialogProcedure is the window procedure of every secondary window.
-  Win32Windows(HINSTANCE instance, ProgramWindows& windows, const Win32Pictures& pictures,
-               WNDPROC dialogProcedure);
+  // dialogProcedure is the window procedure of every secondary window; it receives
+  // dialogData when each is created.
+  Win32Desktop(HINSTANCE instance, WindowHandles& handles, const Win32Pictures& pictures,
+               WNDPROC dialogProcedure, void* dialogData);
 
   bool createWindow(WindowId window) override;
   void showWindow(WindowId window) override;
@@ -37,9 +38,10 @@ private:
   bool notify(DWORD message, HICON icon);
 
   HINSTANCE instance_;
-  ProgramWindows& windows_;
+  WindowHandles& handles_;
   const Win32Pictures& pictures_;
   WNDPROC dialogProcedure_;
+  void* dialogData_;
   // Owns the windows without a taskbar button, so that they outlive the main window.
   OwnedWindow hiddenOwner_;
   OwnedMenu popupMenu_;
