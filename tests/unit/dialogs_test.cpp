@@ -20,9 +20,9 @@ TEST_F(App, DialogsOpenOnceAndMouseChoicesTakeEffectAtOnce) {
         openWindowCommand(WindowId::MouseConfiguration)}) {
     choose(command);
   }
-  EXPECT_EQ(std::tuple(platform.visible, platform.options, settings.values.doubleClickOnly,
-                       settings.unsaved),
-            std::tuple(std::set<WindowId>{WindowId::MouseConfiguration, WindowId::About},
+  EXPECT_EQ(std::tuple(platform.windows, platform.count("showWindow"), platform.options,
+                       settings.values.doubleClickOnly, settings.unsaved),
+            std::tuple(std::set<WindowId>{WindowId::MouseConfiguration, WindowId::About}, 3,
                        Options{{kDouble, true}, {kSingle, false}}, true, true));
   about.onClick(ControlId::SystemInfoButton);
   about.onClick(ControlId::OkButton);

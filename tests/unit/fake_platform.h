@@ -1,6 +1,7 @@
 #pragma once
 // Every role of the port in memory: files, registry texts, icons and answers are scripted, and
-// every call is logged as one line of text. A call named in `failing` fails.
+// every call is logged as one line of text, what a box, menu or file dialog answered as a
+// "reply <call>" line after it. A call named in `failing` fails.
 #include "platform/port.h"
 
 #include <algorithm>
@@ -38,21 +39,16 @@ public:
   std::map<std::string, std::string> files;    // full path -> bytes
   std::set<std::string> icons;                 // loadable icon files
   std::map<std::string, std::string> registry; // "key|value" -> text
-  std::set<std::string> startable, openable{"wexla98.hlp", "wexla98.htm"};
+  std::set<std::string> startable, openable, failing, releasedIcons;
   std::deque<Answer> answers; // default Yes
   std::deque<MenuCommand> menuChoices;
-  std::deque<std::string> picks; // icon files chosen; default: cancelled
-  std::set<std::string> failing;
+  std::deque<std::string> picks;    // icon files chosen; default: cancelled
   std::function<void()> whileModal; // runs while a menu or a message box is open
   std::string programDir = "C:\\Apps\\Wexla", currentDir = "C:\\Work";
-
-  std::vector<std::string> log,
-      replies;          // replies: what each shown box, menu or file dialog answered
+  std::vector<std::string> log;
   std::string trayIcon; // what the notification area shows; "" = nothing
-  std::set<std::string> releasedIcons;
-  std::set<WindowId> windows, visible;
+  std::set<WindowId> windows;
   std::map<ControlId, bool> options;
-  bool mainClosed = false;
 
   static std::string pathIn(const std::string& folder, std::string_view name) {
     return folder + (folder.ends_with('\\') ? "" : "\\") + std::string(name);
@@ -84,19 +80,16 @@ public:
   }
 
   Answer ask(const Text& question) override {
-    const Answer a = modal(!fails("ask", question), answers, Answer::Yes, Answer::None);
-    return record(a, a == Answer::Yes ? "Yes" : a == Answer::No ? "No" : "None");
+    return modal("ask", question, answers, Answer::Yes, Answer::None);
   }
   void tell(const Text& text, Notice kind) override {
     fails("tell", str(text) + " /" + std::to_string(static_cast<int>(kind)));
   }
   MenuCommand choosePopupMenuCommand() override {
-    const MenuCommand c = modal(!fails("menu"), menuChoices, MenuCommand::None, MenuCommand::None);
-    return record(c, "menu " + std::to_string(static_cast<int>(c)));
+    return modal("menu", "", menuChoices, MenuCommand::None, MenuCommand::None);
   }
   Text chooseIconFile(const Text& folder) override {
-    const std::string path = modal(!fails("chooseIconFile", folder), picks, {}, {});
-    return Text(record(path, path));
+    return Text(modal("chooseIconFile", folder, picks, {}, {}));
   }
 
   Text programFolder() override { return Text(programDir); }
@@ -120,11 +113,8 @@ public:
   }
   bool replaceFile(const Text& source, const Text& target) override {
     const auto it = find(source);
-    if (fails("replaceFile", source) || it == files.end()) {
-      return false;
-    }
-    files[pathIn(currentDir, target)] = it->second;
-    return files.erase(it), true;
+    const bool ok = !fails("replaceFile", source) && it != files.end();
+    return ok && (files[pathIn(currentDir, target)] = it->second, files.erase(it), true);
   }
   void deleteFile(const Text& name) override {
     files.erase(fails("deleteFile", name) ? "" : pathIn(currentDir, name));
@@ -142,18 +132,15 @@ public:
   }
   void showWindow(WindowId window) override {
     fails("showWindow", std::to_string(windowIndex(window)));
-    if (windows.count(window) != 0) { // as a real window: only one that exists shows
-      visible.insert(window);
-    }
   }
   void closeWindow(WindowId window) override {
     fails("closeWindow", std::to_string(windowIndex(window)));
-    windows.erase(window), visible.erase(window);
+    windows.erase(window);
   }
   void setOptionChecked(ControlId option, bool checked) override {
     options[option] = !fails("setOptionChecked") && checked;
   }
-  void closeMainWindow() override { mainClosed = !fails("closeMainWindow"); }
+  void closeMainWindow() override { fails("closeMainWindow"); }
 
 private:
   bool fails(const std::string& name, std::string_view argument = {}) {
@@ -161,25 +148,25 @@ private:
     return failing.count(name) != 0;
   }
   bool showIcon(const std::string& call, const Icon& icon) {
-    const std::string name =
-        &icon == &builtin_ ? "builtin" : dynamic_cast<const FakeIcon&>(icon).name;
-    return !fails(call, name) && (trayIcon = name, true);
+    const auto* loaded = dynamic_cast<const FakeIcon*>(&icon);
+    return !fails(call, loaded ? loaded->name : "builtin") &&
+           (trayIcon = loaded ? loaded->name : "builtin", true);
   }
-  // Calls made while the box or menu is open come after it in the log; a box that could not
-  // be shown answers `failed`.
-  template <typename T> T modal(bool shown, std::deque<T>& queue, T fallback, T failed) {
-    if (!shown) {
-      return failed;
-    }
-    if (whileModal) {
+  // The next scripted answer, or `fallback` when none is left; a box that could not be shown
+  // answers as closed. Calls made while it is open come after its reply in the log.
+  template <typename T>
+  T modal(const std::string& call, std::string_view about, std::deque<T>& queue, T fallback,
+          T closed) {
+    const bool shown = !fails(call, about);
+    const T answer = !shown ? closed : queue.empty() ? fallback : queue.front();
+    if (shown && !queue.empty())
+      queue.pop_front();
+    if constexpr (std::is_enum_v<T>)
+      log.push_back("reply " + call + " " + std::to_string(static_cast<int>(answer)));
+    else
+      log.push_back("reply " + call + " " + answer);
+    if (whileModal)
       whileModal();
-    }
-    const T answer = queue.empty() ? fallback : queue.front();
-    queue.erase(queue.begin(), queue.begin() + (queue.empty() ? 0 : 1));
-    return answer;
-  }
-  template <typename T> T record(T answer, const std::string& reply) {
-    replies.push_back(reply);
     return answer;
   }
   // Names without a drive or a leading backslash are relative to the current folder.
