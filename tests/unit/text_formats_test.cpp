@@ -61,25 +61,22 @@ TEST(SettingsLine, ReadsTheLenientFormsAndRejectsWhatIsNotTheNotation) {
 
 TEST(RegistryValueText, TextsLoseTheirTerminatorNumbersBecomeUnsignedText) {
   constexpr std::uint32_t kRegSz = kRegistryString, kRegDword = kRegistryNumber;
-  const struct {
-    std::uint32_t type;
-    std::string stored;
-    std::string text;
-  } cases[] = {{kRegSz, std::string("C:\\x\0", 5), "C:\\x"},
-               {kRegSz, "C:\\x", "C:\\x"},
-               {kRegSz, std::string("a\0\0", 3), std::string("a\0", 2)},
-               {kRegSz, "", ""},
-               {kRegDword, std::string("\x2A\x00\x00\x00", 4), "42"},
-               {kRegDword, std::string("\x00\x00\x00\x80", 4), "2147483648"},
-               {kRegDword, "\xFF\xFF\xFF\xFF\xFF\xFF\xFF\xFF", "18446744073709551615"},
-               {kRegDword, std::string("\x01\x02\x00", 3), "513"},
-               {kRegDword, "", ""},
-               // Longer than a 64-bit number: hexadecimal, most significant byte first.
-               {kRegDword, "\x10\x32\x54\x76\x98\xBA\xDC\xFE\x0F", "&h0FFEDCBA9876543210"},
-               {3, "\x01\x02", ""},
-               {2, "x", ""}};
-  for (const auto& c : cases) {
-    EXPECT_EQ(registryValueText(c.type, c.stored), c.text) << c.type << " " << c.stored;
+  const std::tuple<std::uint32_t, std::string, std::string> cases[] = {
+      {kRegSz, std::string("C:\\x\0", 5), "C:\\x"},
+      {kRegSz, "C:\\x", "C:\\x"},
+      {kRegSz, std::string("a\0\0", 3), std::string("a\0", 2)},
+      {kRegSz, "", ""},
+      {kRegDword, std::string("\x2A\x00\x00\x00", 4), "42"},
+      {kRegDword, std::string("\x00\x00\x00\x80", 4), "2147483648"},
+      {kRegDword, "\xFF\xFF\xFF\xFF\xFF\xFF\xFF\xFF", "18446744073709551615"},
+      {kRegDword, std::string("\x01\x02\x00", 3), "513"},
+      {kRegDword, "", ""},
+      // Longer than a 64-bit number: hexadecimal, most significant byte first.
+      {kRegDword, "\x10\x32\x54\x76\x98\xBA\xDC\xFE\x0F", "&h0FFEDCBA9876543210"},
+      {3, "\x01\x02", ""},
+      {2, "x", ""}};
+  for (const auto& [type, stored, text] : cases) {
+    EXPECT_EQ(registryValueText(type, stored), text) << type << " " << stored;
   }
 }
 
