@@ -15,7 +15,6 @@
 namespace hlpcheck {
 
 using Bytes = std::vector<std::uint8_t>;
-using Reference = std::pair<std::size_t, std::size_t>; // length, distance
 
 constexpr std::uint32_t kNone = 0xFFFFFFFF, kTitle = 1, kContents = 3;
 constexpr std::size_t kTreeHeader = 38, kLeafHeader = 8;
@@ -55,9 +54,8 @@ struct Cursor {
   }
 };
 
-// Decodes one block; references, if given, receives every back reference.
-inline Bytes lz77_decode(const Bytes& in, std::size_t limit = SIZE_MAX,
-                         std::vector<Reference>* references = nullptr) {
+// Decodes one block, up to `limit` bytes.
+inline Bytes lz77_decode(const Bytes& in, std::size_t limit = SIZE_MAX) {
   Bytes out;
   unsigned flags = 0;
   for (std::size_t at = 0, item = 0; at < in.size() && out.size() < limit; ++item) {
@@ -70,12 +68,10 @@ inline Bytes lz77_decode(const Bytes& in, std::size_t limit = SIZE_MAX,
       continue;
     }
     const std::size_t code = in[at] | in.at(at + 1) << 8; // throws if the stream ends inside
-    const Reference reference{(code >> 12) + 3, (code & 0xFFF) + 1};
-    need(reference.second <= out.size(), "LZ77 reference before the block start");
-    for (std::size_t i = 0; i < reference.first; ++i)
-      out.push_back(out[out.size() - reference.second]);
-    if (references)
-      references->push_back(reference);
+    const std::size_t length = (code >> 12) + 3, distance = (code & 0xFFF) + 1;
+    need(distance <= out.size(), "LZ77 reference before the block start");
+    for (std::size_t i = 0; i < length; ++i)
+      out.push_back(out[out.size() - distance]);
     at += 2;
   }
   return out;
