@@ -9,9 +9,8 @@
 void fuzz_one(std::string_view input);
 
 inline void require(bool holds) {
-  if (!holds) {
+  if (!holds)
     std::abort();
-  }
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {

@@ -13,15 +13,13 @@ void fuzz_one(std::string_view input) {
   try {
     document = hlpgen::parse_help_source(input);
   } catch (const hlpgen::HelpSourceError& error) {
-    require(error.line() >= 1);
-    return;
+    return require(error.line() >= 1);
   }
   const hlpgen::Bytes bytes = hlpgen::write_help_file(document);
   require(hlpgen::write_help_file(document) == bytes);
   const hlpcheck::HelpFile help = hlpcheck::decode_help_file(bytes);
   require(help.text == hlpcheck::rendered(document));
-  for (const hlpgen::Topic& topic : document.topics) {
+  for (const hlpgen::Topic& topic : document.topics)
     require(help.context.at(hlpgen::context_hash(topic.context)) == topic.title);
-  }
   require(!hlpgen::write_help_page(document).empty());
 }

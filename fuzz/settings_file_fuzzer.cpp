@@ -6,9 +6,8 @@
 
 void fuzz_one(std::string_view input) {
   const std::optional<wexla::Settings> read = wexla::parseSettingsFile(input);
-  if (!read) {
+  if (!read)
     return;
-  }
   // Characters the quoted notation cannot carry inside a path.
   require(read->iconPath.size() <= wexla::kMaxIconPathLength &&
           read->iconPath.view().find_first_of(std::string_view("\"\r\n\0", 4)) ==
