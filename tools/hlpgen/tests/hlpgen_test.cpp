@@ -13,11 +13,11 @@
 
 #include <algorithm>
 #include <fstream>
+#include <iterator>
 #include <numeric>
 #include <random>
 #include <regex>
 #include <set>
-#include <sstream>
 #include <tuple>
 
 namespace {
@@ -39,10 +39,8 @@ TEST(Lz77, RoundTripsWithTheLongestReferences) {
   hlpgen::Bytes all_values(256);
   std::iota(all_values.begin(), all_values.end(), 0);
   const std::string text = "Click the icon to open a new message. Click the icon to open it.";
-  const struct {
-    hlpgen::Bytes input;
-    std::size_t max_size;
-  } cases[] = {
+  const std::pair<hlpgen::Bytes, std::size_t> cases[] = {
+      // input, largest compressed size
       {{}, 0},
       {all_values, 256 + 256 / 8},
       {hlpgen::Bytes(text.begin(), text.end()), text.size() - 8},
@@ -86,9 +84,7 @@ TEST(HelpSourceParser, RejectsMalformedSourcesWithLineNumbers) {
 
 std::string read_file(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
+  return {std::istreambuf_iterator<char>(in), {}};
 }
 
 // The help source and the seeds are read back by the fuzz target's replay; here a document
