@@ -54,11 +54,12 @@ TEST(Text, DoesWhatAStandardStringDoes) {
   EXPECT_EQ(str(padded), plain("z"));
   padded.clear();
   EXPECT_EQ(str(padded), plain(""));
-  Text assigned; // never allocated
-  const Text& neverRead = assigned;
-  EXPECT_EQ(std::string() + neverRead[0] + assigned[0], std::string(2, '\0'));
+  Text assigned, never; // never allocated
+  const Text& neverRead = never;
+  EXPECT_EQ(std::string() + neverRead[0] + never[0], std::string(2, '\0'));
+  assigned = std::string_view(); // no bytes behind it, and none to put them in
   assigned = "a";
-  assigned = std::string_view(); // no bytes behind it
+  assigned = std::string_view();
   EXPECT_EQ(str(assigned), plain(""));
   assigned = "longer than before";
   EXPECT_EQ(str(assigned), plain("longer than before"));
