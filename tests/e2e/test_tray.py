@@ -1,83 +1,58 @@
-"""The tray shell end to end: start-up, click modes by settings file, unreadable settings, the
-pop-up menu by keyboard and mouse, a shell restart, and Help, also where no program opens help
-files."""
+"""The tray end to end: clicks in the settings file's mode, the tooltip and the pop-up menu by
+keyboard and mouse, a shell restart, a second start, and scripts/run.sh with no display."""
 
 import os
-import signal
+import pathlib
+import re
+import subprocess
 import time
 import unittest
 
 import wineharness as wh
 from wineharness import wexla
 
-UNREADABLE = "The settings file wexla.ini could not be read"
-HELP_VIEWER = "Wexla 98 Help"
-WM_LBUTTONDOWN, WM_LBUTTONUP, WM_LBUTTONDBLCLK, WM_RBUTTONUP = 0x201, 0x202, 0x203, 0x205
+ROOT = os.path.abspath(os.path.join(os.path.dirname(__file__), "..", ".."))
+RUN_TIMEOUT = 300
+# A second start ends before any window; this allows for Wine's start-up on a loaded machine.
+SECOND_START_TIMEOUT = 15.0
 
 
 class Tray(wexla.AppTest):
-    def test_settings_files_decide_the_click_mode(self):
-        # (case, file content, how it is stored, double-click mode); unreadable content warns,
-        # the defaults apply, and the file stays as it was.
-        cases = [("no file", None, None, False),
-                 ("single click", wexla.settings_line("0", False), None, False),
-                 ("double click, capitals", wexla.settings_line("0", True), "WEXLA.INI", True),
-                 ("hidden", wexla.settings_line("0", True), "+h", False),
-                 ("garbage", b"garbage\r\n", "unreadable", False)]
-        for name, content, how, double_click in cases:
-            with self.subTest(name):
-                app = self.app()
-                path = app.settings if how != "WEXLA.INI" else os.path.join(app.app_dir, how)
-                if content is not None:
-                    with open(path, "wb") as out:
-                        out.write(content)
-                    if how == "+h":
-                        self.session.wine("attrib", how, wh.windows_path(path))
+    def test_clicks_follow_the_mode_of_the_settings_file(self):
+        # (double-click mode, hand-offs of a click, then of a double click as well): a double
+        # click is two clicks to a single-click program, never three.
+        for double_click, after_click, after_double in ((False, 1, 3), (True, 0, 1)):
+            with self.subTest(double_click=double_click):
+                app = self.app(wexla.settings_line("", True) if double_click else None).start()
                 before = sorted(os.listdir(app.app_dir))
-                app.start(ready=how != "unreadable")
-                if how == "unreadable":
-                    app.pid = self.session.wait_window(cls=wexla.main_class())["pid"]
-                    self.assertTrue(app.answer().startswith(UNREADABLE))
-                    app.wait_ready()
-                self.assertEqual([], self.session.windows(pid=app.pid, visible=True))
-                app.single_click()
-                single = int(not double_click)
-                self.assertEqual(["mailto:"] * single, app.hand_offs(single))
+                self.assertEqual([], self.session.search("--pid", app.program.pid), "a window")
+                app.click()
+                self.assertEqual(["mailto:"] * after_click, app.hand_offs(after_click))
+                # Apart by more than the double-click time: two clicks, not a double click.
                 time.sleep(wh.SEPARATE_CLICK_GAP_S)
-                app.double_click()
-                # A double click is two clicks to a single-click program, never three.
-                expected = 1 if double_click else 3
-                self.assertEqual(["mailto:"] * expected, app.hand_offs(expected))
+                app.click(double=True)
+                self.assertEqual(["mailto:"] * after_double, app.hand_offs(after_double))
                 app.quit()
                 self.assertEqual(before, sorted(os.listdir(app.app_dir)))
-                if content is not None:
-                    with open(path, "rb") as data:
-                        self.assertEqual(content, data.read())
 
-    def test_menu_by_keyboard_and_mouse(self):
+    def test_tooltip_and_menu_by_keyboard_and_mouse(self):
         app = self.app().start()
-        main = self.session.wait_window(cls=wexla.main_class())
-        self.assertEqual(("Wexla 98", False), (main["title"], main["visible"]))
         self.session.hover_tray()
-        self.assertIn("Wexla 98", wh.wait_for(self.session.tooltips, what="the tooltip"))
+        self.assertIn(wexla.CAPTION, wh.wait_for(self.session.tooltips, what="the tooltip"))
         menu = app.open_menu()
+        # The second row opens the icon submenu.
         self.session.menu_keys(app.exe_name, "Down", "Down", "Right")
-        self.assertEqual(2, len(self.session.wait_menus(app.exe_name, count=2)))
+        self.session.wait_menus(app.exe_name, count=2)
         self.session.menu_keys(app.exe_name, "Escape")
         wh.wait_for(lambda: self.session.menus(app.exe_name) == [menu], what="the submenu to close")
-        # Tray events are ignored while the menu is open, and reach the program once it is closed.
-        for event in (WM_LBUTTONDOWN, WM_LBUTTONUP, WM_LBUTTONDBLCLK, WM_RBUTTONUP):
-            self.session.probe("callback", event)
-        self.assertEqual([menu], self.session.menus(app.exe_name))
         self.session.menu_keys(app.exe_name, "Escape")
         self.session.wait_menus_gone(app.exe_name)
         self.assertEqual([], app.hand_offs(0))
-        for event in (WM_LBUTTONDOWN, WM_LBUTTONUP):
-            self.session.probe("callback", event)
-        self.assertEqual(["mailto:"], app.hand_offs(1))
-        app.click("Save settings")
-        self.assertEqual("No changes were made", app.answer())
-        app.click("Quit")
+        app.choose("Save settings")
+        wh.wait_for(lambda: "No changes were made" in self.session.texts(wexla.CAPTION),
+                    what="the box that says so")
+        app.answer()
+        self.session.click_last_row(app.open_menu())  # Quit
         app.program.wait_exit()
         self.session.wait_tray_empty()
         self.assertEqual([app.exe_name], os.listdir(app.app_dir))
@@ -85,53 +60,66 @@ class Tray(wexla.AppTest):
     def test_icon_comes_back_once_after_a_shell_restart(self):
         app = self.app().start()
         empty_cell = self.session.tray_pixels(icon=2)
-
-        def restart_shell():
-            restarted = self.session.probe("shell-restart")
-            self.assertTrue(restarted and restarted[0]["deleted"] and restarted[0]["gone"])
-            wh.wait_for(lambda: self.session.probe("icon-exists"), what="the icon to come back")
-
+        # With a window open, and with the menu's modal loop running.
         app.choose("Mouse configuration")
-        window = app.window(wexla.MOUSE_TITLE)
-        restart_shell()
-        self.assertEqual(empty_cell, self.session.tray_pixels(icon=2), "icon added twice")
-        self.session.click_button(window, "Close")
+        app.window(wexla.MOUSE_TITLE)
+        app.shell_restart()
+        app.keys(wexla.MOUSE_TITLE, "Return")  # focus starts on Close
+        app.window_gone(wexla.MOUSE_TITLE)
         app.open_menu()
-        restart_shell()
+        app.shell_restart()
         self.session.menu_keys(app.exe_name, "Escape")
         self.session.wait_menus_gone(app.exe_name)
         self.assertEqual(empty_cell, self.session.tray_pixels(icon=2), "icon added twice")
-        app.single_click()
+        app.click()
         self.assertEqual(["mailto:"], app.hand_offs(1))
 
-    def test_help_opens_the_help_file_of_the_current_folder(self):
-        app = self.app(with_help=True).start()
-        elsewhere = wh.write_icon(os.path.join(self.session.dir, "red.ico"), [(16, (255, 0, 0))])
-        # The Open dialog went to another folder: Help still finds the file of the current one.
-        app.choose_icon_file(wh.windows_path(elsewhere))
-        app.choose("Help")
-        viewer = wh.wait_for(lambda: self.session.search("--name", "^%s$" % HELP_VIEWER),
-                             timeout=30, what="the help viewer")[0]
-        pid = int(self.session.xdotool("getwindowpid", viewer))
-        # The viewer is the shell's child, not ours: it is ended by the PID its window names.
-        self.addCleanup(os.kill, pid, signal.SIGTERM)
-        self.assertNotEqual(app.program.pid, pid)
-        self.assertGreater(min(self.session.geometry(viewer)[2:]), 200, "an error box, not a page")
+    def test_a_second_start_ends_and_the_first_copy_still_answers(self):
+        app, elsewhere = self.app().start(), self.app()
+        empty_cell = self.session.tray_pixels(icon=2)
+        # Started again from its folder, and as a copy in another folder: the same program.
+        for second in (app.exe, elsewhere.exe):
+            program = self.session.start(second, cwd=os.path.dirname(second))
+            self.assertEqual(0, program.wait_exit(SECOND_START_TIMEOUT), second)
+        self.assertEqual(empty_cell, self.session.tray_pixels(icon=2), "a second icon")
+        app.click()
+        self.assertEqual(["mailto:"], app.hand_offs(1))
+        # The mark goes with the icon at Quit, though the About window keeps the copy running.
+        app.choose("About")
+        app.window(wexla.ABOUT_TITLE)
+        app.choose("Quit")
+        self.session.wait_tray_empty()
+        elsewhere.start()
         self.assertTrue(app.running())
+        # And with the copy that held it, however it ended.
+        elsewhere.end()
+        elsewhere.start()
 
-    def test_help_opens_the_page_where_no_program_opens_help_files(self):
-        browser = wh.browser
-        log = browser.BrowserLog(self.session)
-        # As on Windows since Vista: no viewer for .hlp files; pages open in the browser.
-        for extension, cls in ((".hlp", None), (".htm", browser.WEB_PAGE_CLASS)):
-            self.addCleanup(browser.set_file_type, self.session, extension,
-                            browser.file_type(self.session, extension))
-            browser.set_file_type(self.session, extension, cls)
-        app = self.app(with_help=True).start()
-        app.choose("Help")
-        page = os.path.join(app.app_dir, wexla.HELP_PAGE_NAME)
-        self.assertEqual([page], wh.wait_for(log.hand_offs, what="the page handed to a browser"))
-        self.assertTrue(app.running())
+    @unittest.skipUnless(os.environ.get("WINEHARNESS_ARCH") == "x86_64",
+                         "run.sh starts the 64-bit program")
+    def test_run_script_without_a_display_leaves_nothing_behind(self):
+        prefix = os.path.join(self.session.dir, "run-prefix")
+        subprocess.run(["cp", "-a", self.session.prefix, prefix], check=True)
+        env = {k: v for k, v in os.environ.items() if k != "DISPLAY"}
+        env["WINEPREFIX"] = prefix
+        with open(os.path.join(self.session.dir, "run.log"), "wb") as log:
+            script = subprocess.Popen([os.path.join(ROOT, "scripts", "run.sh")], env=env,
+                                      stdout=log, stderr=subprocess.STDOUT,
+                                      stdin=subprocess.DEVNULL, start_new_session=True)
+        # Whatever the script leaves behind is ended by PID, also when a step fails.
+        self.addCleanup(lambda: [wh.end_pid(pid) for pid in wh.host.leftovers(script.pid, prefix)])
+        display = wh.wait_for(lambda: re.findall(r"virtual display (:\d+)",
+                                                  pathlib.Path(log.name).read_text("latin-1")),
+                              timeout=RUN_TIMEOUT, what="run.sh's display")[0]
+        shell = wh.shell.Shell()
+        shell.env = dict(env, DISPLAY=display)
+        # The first program of a new Wine session also starts Wine's services: allow for it.
+        wh.wait_for(shell.tray_window, timeout=RUN_TIMEOUT, what="the icon")
+        shell.click_tray(button=wh.X_RIGHT)
+        shell.click_last_row(shell.wait_menus("wexla98.exe")[0])  # Quit
+        self.assertEqual(0, script.wait(timeout=wh.host.DEFAULT_TIMEOUT))
+        wh.wait_for(lambda: not wh.host.leftovers(script.pid, prefix), what="run.sh to clean up")
+        self.assertFalse(os.path.exists("/tmp/.X%s-lock" % display[1:]), "the display stayed")
 
 
 if __name__ == "__main__":

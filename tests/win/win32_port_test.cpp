@@ -1,6 +1,7 @@
 // The Win32 roles against a real Windows (Wine): registry reads, the ordinary-file search, file
-// replacement and its handles, icon loading, the notification icon's record, the real pop-up
-// menu and the mouse window's options. Exit code 0 when every check passes.
+// replacement and its handles, icon loading, the notification icon, starting programs, the real
+// pop-up menu, the program's lifetime and the mouse window's options. Exit code 0 when every
+// check passes.
 #include "platform/menu_command.h"
 #include "tests/win/win_check.h"
 #include "win32/application.h"
@@ -9,6 +10,7 @@
 #include "win32/win32_desktop.h"
 #include "win32/win32_files.h"
 #include "win32/win32_pictures.h"
+#include "win32/win32_shell.h"
 
 #include <windows.h>
 
@@ -20,6 +22,10 @@ namespace {
 constexpr const char* kTestKey = "SOFTWARE\\Wexla98Tests";
 // Messages from here on are registered ones (RegisterWindowMessage), shared between programs.
 constexpr UINT kFirstRegisteredMessage = 0xC000;
+// A copy of this test started under another name logs its command line here, beside itself.
+constexpr const char* kStartLogSuffix = ".log";
+constexpr int kStartTries = 100;
+constexpr DWORD kStartPollMs = 100;
 
 wexla::Win32Files files;
 
@@ -79,6 +85,10 @@ void fileSearchAndReplacement(const std::string& dir) {
   DeleteFileA(ini.c_str());
   CreateDirectoryA(ini.c_str(), nullptr);
   CHECK(files.findOrdinaryFile("wexla.ini").empty() && !files.readFile("wexla.ini", 100));
+  // A folder where the file belongs stays, and the replacement fails.
+  CHECK(files.writeNewFile("wexla.ini.new", "x") && !files.replaceFile("wexla.ini.new", "wexla.ini"));
+  CHECK(GetFileAttributesA(ini.c_str()) == FILE_ATTRIBUTE_DIRECTORY);
+  DeleteFileA((dir + "\\wexla.ini.new").c_str());
   RemoveDirectoryA(ini.c_str());
   // Kernel calls fail with either of two values; neither is an object to close.
   CHECK(!wexla::OwnedKernelObject(nullptr) && !wexla::OwnedKernelObject(INVALID_HANDLE_VALUE));
@@ -116,24 +126,40 @@ void icons(wexla::Win32Pictures& pictures, const std::string& dir) {
   CHECK(pictures.loadIcon(wexla::Text(dir + "\\missing.ico")) == nullptr);
 }
 
-// The record the shell gets, and that the shell takes it.
+// The shell takes the program's icon record, added, modified and deleted, with a message of
+// the program's own.
 void notificationIcon(wexla::Win32Pictures& pictures) {
   HWND window = CreateWindowExA(0, "STATIC", "tray test", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr,
                                 GetModuleHandleA(nullptr), nullptr);
-  HICON icon = wexla::iconHandle(pictures.builtinIcon());
-  NOTIFYICONDATAA record = wexla::trayIconRecord(window, icon);
-  CHECK_EQ(record.cbSize, NOTIFYICONDATAA_V1_SIZE);
-  CHECK(record.hWnd == window && record.hIcon == icon);
-  CHECK_EQ(record.uID, 1);
-  CHECK_EQ(record.uFlags, NIF_MESSAGE | NIF_ICON | NIF_TIP);
+  NOTIFYICONDATAA record = wexla::trayIconRecord(window, wexla::iconHandle(pictures.builtinIcon()));
   // The program's own message, which no system message or other program's can be.
   CHECK(record.uCallbackMessage >= WM_APP && record.uCallbackMessage < kFirstRegisteredMessage);
-  CHECK(std::string(record.szTip) == "Wexla 98");
   CHECK(Shell_NotifyIconA(NIM_ADD, &record));
   CHECK(Shell_NotifyIconA(NIM_MODIFY, &record));
   CHECK(Shell_NotifyIconA(NIM_DELETE, &record));
   CHECK(!Shell_NotifyIconA(NIM_MODIFY, &record));
   DestroyWindow(window);
+}
+
+// A program in a folder with a blank starts itself, never "<before the blank>.exe", and gets
+// its own path, quoted, as its command line; a document no program opens is refused.
+void shell(const std::string& dir, const std::string& self) {
+  const std::string folder = dir + "\\run test";
+  const std::string program = folder + "\\logger.exe";
+  const std::string decoy = dir + "\\run.exe";
+  CreateDirectoryA(folder.c_str(), nullptr);
+  CHECK(CopyFileA(self.c_str(), program.c_str(), FALSE) && CopyFileA(self.c_str(), decoy.c_str(), FALSE));
+  wexla::Win32Shell shell;
+  CHECK(shell.startProgram(wexla::Text(program)));
+  const std::string expected = "\"" + program + "\"";
+  for (int tries = 0; tries < kStartTries && readBytes(program + kStartLogSuffix) != expected;
+       ++tries) {
+    Sleep(kStartPollMs); // polled: the program runs on its own
+  }
+  CHECK(readBytes(program + kStartLogSuffix) == expected);
+  CHECK(readBytes(decoy + kStartLogSuffix) == "<unreadable>");
+  CHECK(files.writeNewFile(wexla::Text(dir + "\\page.nosuchtype98"), "x"));
+  CHECK(!shell.openDocument(wexla::Text(dir + "\\page.nosuchtype98")));
 }
 
 // One row of a built menu as "caption" or "-" for a separator, "caption>" when it opens a
@@ -214,6 +240,13 @@ void mouseWindowOptions() {
 } // namespace
 
 int main() {
+  std::array<char, MAX_PATH> self{};
+  const DWORD length = GetModuleFileNameA(nullptr, self.data(), static_cast<DWORD>(self.size()));
+  const std::string path(self.data(), length);
+  if (path.substr(path.rfind('\\') + 1) != "win32_port_test.exe") {
+    // Started by shell() as a stand-in program.
+    return files.writeNewFile(wexla::Text(path + kStartLogSuffix), GetCommandLineA()) ? 0 : 1;
+  }
   std::array<char, MAX_PATH> temp{};
   GetTempPathA(static_cast<DWORD>(temp.size()), temp.data());
   const std::string dir =
@@ -224,6 +257,7 @@ int main() {
   fileSearchAndReplacement(dir);
   icons(pictures, dir);
   notificationIcon(pictures);
+  shell(dir, path);
   popupMenu();
   programLifetime();
   mouseWindowOptions();

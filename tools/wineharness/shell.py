@@ -1,5 +1,5 @@
 """Driving the shell as a person does, on the session's display: Wine's tray window and its
-icons, pop-up menus and their rows, windows and message boxes of one program, keys, pixels."""
+icons, pop-up menus, windows of one program by their X windows, keys and pixels."""
 
 import subprocess
 
@@ -9,8 +9,7 @@ from .host import HarnessError, wait_for
 TRAY_NAME = "Wine System Tray"
 # Wine's virtual desktop is an X window named "<desktop name> - Wine desktop".
 DESKTOP_NAME_END = " - Wine desktop$"
-# Wine's own tray lays icons out in NIM_ADD order, one square cell each, as high as the tray
-# (20 px at 96 DPI).
+# Wine's own tray lays icons out in NIM_ADD order, one square cell each, as high as the tray.
 TRAY_CELL = 20
 X_LEFT, X_RIGHT = 1, 3
 # Both clicks of a double click within GetDoubleClickTime (500 ms); separate ones further apart.
@@ -20,11 +19,10 @@ SEPARATE_CLICK_GAP_S = 0.8
 PARKING_POINT = (1000, 700)
 NUDGE_INTERVAL = 0.3
 NUDGE_OFFSET = 2
+# A menu's last row ends this far above its bottom edge (the menu's border and padding); a
+# point half a row above that is inside the row for any of the machine's fonts.
+LAST_ROW_FROM_BOTTOM = 10
 RGB_BYTES = 3
-# Ink: a pixel darker than the menu's background in every channel.
-INK = 200
-SEPARATOR_SHARE = 0.8
-MESSAGE_BOX_CLASS = "#32770"
 TOOLTIP_CLASS = "tooltips_class32"
 
 
@@ -35,7 +33,7 @@ def count_colour(rgb_bytes, colour):
 
 
 class Shell:
-    """Mixed into Session: needs self.env, self.probe and self.programs."""
+    """Mixed into Session: needs self.env and self.probe."""
 
     def xdotool(self, *args, check=True):
         try:
@@ -52,6 +50,9 @@ class Shell:
         """Visible X windows matching xdotool search criteria, as ids."""
         return [int(w) for w in self.xdotool("search", "--onlyvisible", *criteria,
                                              check=False).split()]
+
+    def name(self, window):
+        return self.xdotool("getwindowname", window, check=False).strip()
 
     def geometry(self, window):
         """(x, y, width, height); with no window manager that is the client area."""
@@ -87,24 +88,15 @@ class Shell:
 
     def tray_window(self):
         """Wine's own tray window, shown while it holds icons, or else the taskbar of a virtual
-        desktop once an icon shows in its notification area (the taskbar itself is always
-        there, from before the program's start)."""
+        desktop (always there) once an icon shows in its notification area."""
         found = self.search("--name", "^%s$" % TRAY_NAME)
         if found:
             return found[0]
-        taskbar = self.taskbar()
-        if taskbar is not None and self._cell_drawn(taskbar, *self._cell(taskbar, 1)):
-            return taskbar
-        return None
-
-    def taskbar(self):
-        """The taskbar of Wine's virtual desktop (scripts/run.sh and screenshots.sh show one),
-        or None: an unnamed window of explorer's as wide as the desktop."""
         for desktop in self.search("--name", DESKTOP_NAME_END):
             width = self.geometry(desktop)[2]
             for window in self.search("--classname", "^explorer\\.exe$"):
                 if (window != desktop and self.geometry(window)[2] == width
-                        and not self.xdotool("getwindowname", window, check=False).strip()):
+                        and not self.name(window) and self._cell_drawn(window, 1)):
                     return window
         return None
 
@@ -112,54 +104,56 @@ class Shell:
         return wait_for(self.tray_window, what="the tray window to show")
 
     def wait_tray_empty(self):
-        """Waits until the icons went by themselves (the pointer stays away) and Wine unmapped
-        its tray window, ~2 s after the last icon: a new icon before that would be hidden."""
+        """Waits until Wine unmapped its tray window, ~2 s after its last icon went: a new icon
+        before that would be hidden."""
         wait_for(lambda: self.tray_window() is None, what="the tray window to go")
 
     def _cell(self, tray, icon):
-        """(left edge of icon number `icon` in the tray window, cell size). Wine's own tray
-        lays the icons out from its left end in the order they were added, the taskbar's
-        notification area from its right end."""
+        """(left edge of icon number `icon`, cell size): Wine's own tray lays the icons out
+        from its left end in the order they were added, the taskbar from its right end."""
         _, _, width, cell = self.geometry(tray)
-        if self.xdotool("getwindowname", tray, check=False).strip() == TRAY_NAME:
-            return cell * (icon - 1), cell
-        return width - cell * icon, cell
+        return (cell * (icon - 1) if self.name(tray) == TRAY_NAME else width - cell * icon), cell
 
-    def _cell_drawn(self, tray, left, cell):
+    def _cell_drawn(self, tray, icon):
         """Whether an icon has been drawn in a cell: it holds more than one colour."""
+        left, cell = self._cell(tray, icon)
         rgb = self.pixels(tray, "%dx%d+%d+0" % (cell, cell, left))
         return len({rgb[i:i + RGB_BYTES] for i in range(0, len(rgb), RGB_BYTES)}) > 1
 
-    def icon_cell(self, icon=1):
-        """(tray window, left edge of icon number `icon` in it, cell size)."""
+    def icon_shown(self, icon=1):
+        tray = self.tray_window()
+        return tray is not None and self._cell_drawn(tray, icon)
+
+    def tray_pixels(self, icon=1):
         tray = self.wait_tray()
-        return (tray, *self._cell(tray, icon))
+        left, cell = self._cell(tray, icon)
+        return self.pixels(tray, "%dx%d+%d+0" % (cell, cell, left))
+
+    def point_at_icon(self, icon=1, offset=0):
+        tray = self.wait_tray()
+        left, cell = self._cell(tray, icon)
+        # Nothing keeps the tray on top; a later window may cover it.
+        self.xdotool("windowraise", tray, check=False)
+        self.xdotool("mousemove", "--window", tray, left + cell // 2 + offset,
+                     cell // 2 + offset)
 
     def click_tray(self, icon=1, button=X_LEFT, double=False):
         """Clicks icon number `icon` (in the order the icons were added)."""
-        tray, left, cell = self.icon_cell(icon)
-        # Nothing keeps the tray on top; a later window may cover it.
-        self.xdotool("windowraise", tray, check=False)
-        self.xdotool("mousemove", "--window", tray, left + cell // 2, cell // 2)
-        if double:
-            self.xdotool("click", "--repeat", 2, "--delay", DOUBLE_CLICK_DELAY_MS, button)
-        else:
-            self.xdotool("click", button)
+        self.point_at_icon(icon)
+        self.xdotool("click", *(["--repeat", 2, "--delay", DOUBLE_CLICK_DELAY_MS] if double
+                                else []), button)
 
     def hover_tray(self, icon=1):
-        tray, left, cell = self.icon_cell(icon)
         # Two small moves: Wine's tooltip timer starts on motion inside the icon.
-        self.xdotool("mousemove", "--window", tray, left + cell // 2 - 2, cell // 2 - 2)
-        self.xdotool("mousemove", "--window", tray, left + cell // 2, cell // 2)
+        self.point_at_icon(icon, -NUDGE_OFFSET)
+        self.point_at_icon(icon)
 
-    def tray_pixels(self, icon=1):
-        tray, left, cell = self.icon_cell(icon)
-        return self.pixels(tray, "%dx%d+%d+0" % (cell, cell, left))
+    def tooltips(self):
+        return [o["text"] for o in self.probe("tooltip") or []]
 
-    def icon_shown(self, icon=1):
-        """Whether icon number `icon` has been drawn."""
-        tray = self.tray_window()
-        return tray is not None and self._cell_drawn(tray, *self._cell(tray, icon))
+    def texts(self, title):
+        """The texts of the controls of the visible windows with this title."""
+        return [o["text"] for o in self.probe("texts", title) or []]
 
     def clear_tray(self):
         """Waits until the tray window went after its programs ended. Wine drops a killed
@@ -178,16 +172,12 @@ class Shell:
             return False
         wait_for(gone, what="the tray to empty", interval=NUDGE_INTERVAL)
 
-    def tooltips(self):
-        return [o["text"] for o in self.probe("tooltip") or []]
-
     # ----- pop-up menus -----
 
     def menus(self, exe_name):
         """A program's open pop-up menus: its visible X windows with an empty name, the menu
         first, then open submenus."""
-        return [w for w in self.search("--classname", "^%s$" % exe_name)
-                if self.xdotool("getwindowname", w, check=False).strip() == ""]
+        return [w for w in self.search("--classname", "^%s$" % exe_name) if not self.name(w)]
 
     def wait_menus(self, exe_name, count=1):
         return wait_for(lambda: (lambda m: m if len(m) >= count else None)(self.menus(exe_name)),
@@ -200,34 +190,11 @@ class Shell:
         """Types keys into the innermost open menu: Right opens a submenu, Escape closes one.
         Keys reach a Wine menu only when its program took the foreground before opening it."""
         for key in keys:
-            menus = self.menus(exe_name)
-            if not menus:
-                raise HarnessError("no menu of %s open for key %s" % (exe_name, key))
-            self.keys(max(menus), key)
+            self.keys(max(self.wait_menus(exe_name)), key)
 
-    def menu_rows(self, window):
-        """Vertical centres of a menu's text rows, top to bottom, measured from its pixels
-        (row heights follow the machine's fonts): a row is a band of lines with some ink; a
-        line inked across most of the width is a border or a separator."""
-        _, _, width, height = self.geometry(window)
-        rgb = self.pixels(window)
-        rows, start = [], None
-        for y in range(height + 1):
-            ink = 0 if y == height else sum(
-                1 for x in range(1, width - 1)
-                if max(rgb[(y * width + x) * RGB_BYTES:(y * width + x + 1) * RGB_BYTES]) < INK)
-            is_text = 0 < ink < width * SEPARATOR_SHARE
-            if is_text and start is None:
-                start = y
-            elif not is_text and start is not None:
-                rows.append((start + y) // 2)
-                start = None
-        return rows
-
-    def click_menu_row(self, window, row):
-        """Clicks text row number `row` (0 = top) of an open menu."""
-        x, y, width, _ = self.geometry(window)
-        self.xdotool("mousemove", "--sync", x + width // 2, y + self.menu_rows(window)[row])
+    def click_last_row(self, menu):
+        x, y, width, height = self.geometry(menu)
+        self.xdotool("mousemove", "--sync", x + width // 2, y + height - LAST_ROW_FROM_BOTTOM)
         self.xdotool("click", X_LEFT)
 
     def close_menus(self, exe_name):
@@ -241,7 +208,7 @@ class Shell:
             return not menus
         wait_for(escaped, what="the menus of %s to close" % exe_name, interval=NUDGE_INTERVAL)
 
-    # ----- Win32 windows -----
+    # ----- windows -----
 
     def windows(self, pid=None, cls=None, title=None, visible=None):
         """Top-level Win32 windows as the probe sees them; pid is a Windows process id."""
@@ -250,37 +217,20 @@ class Shell:
                 and (title is None or w["title"] == title)
                 and (visible is None or w["visible"] == visible)]
 
-    def wait_window(self, timeout=host.DEFAULT_TIMEOUT, **criteria):
-        return wait_for(lambda: self.windows(**criteria), timeout, "a window %r" % criteria)[0]
+    def wait_window(self, **criteria):
+        return wait_for(lambda: self.windows(**criteria), what="a window %r" % criteria)[0]
 
     def wait_no_window(self, **criteria):
         wait_for(lambda: not self.windows(**criteria), what="no window %r" % criteria)
 
-    def controls(self, window):
-        """A window's child controls by their text."""
-        return {c["text"]: c for c in self.probe("children", window["hwnd"]) or []}
-
-    def click_button(self, window, button):
-        """Clicks a button (as a person reads it, no '&') of a window; retried, for a loaded
-        machine can hide a window from one look, and nothing was clicked then."""
-        wait_for(lambda: self.probe("click", window["hwnd"], button),
-                 what="button %r of %r" % (button, window["title"]))
-
-    def message_box(self, pid):
-        """Waits for a message box of the program with this Windows process id; returns the
-        window, with its longest static text as "text"."""
-        box = self.wait_window(pid=pid, cls=MESSAGE_BOX_CLASS, visible=True)
-        texts = [c["text"] for c in self.probe("children", box["hwnd"]) or []
-                 if c["class"].lower() == "static"]
-        return dict(box, text=max(texts, key=len) if texts else "")
-
-    def answer(self, box, button="OK"):
-        self.click_button(box, button)
-        self.wait_no_window(pid=box["pid"], cls=MESSAGE_BOX_CLASS, visible=True)
+    def x_windows(self, linux_pid, title):
+        """A program's own visible X windows with this title (the tray's tooltip may carry the
+        same name, but belongs to the shell)."""
+        return self.search("--all", "--pid", linux_pid, "--name", "^%s$" % title)
 
     def x_window(self, linux_pid, title):
-        """A program's own visible X window with this title (the tray's tooltip may carry the
-        same name, but belongs to the shell)."""
-        return wait_for(lambda: (self.search("--all", "--pid", linux_pid, "--name",
-                                             "^%s$" % title) or [None])[-1],
+        return wait_for(lambda: (self.x_windows(linux_pid, title) or [None])[-1],
                         what="the X window %r" % title)
+
+    def wait_x_window_gone(self, linux_pid, title):
+        wait_for(lambda: not self.x_windows(linux_pid, title), what="%r to close" % title)
