@@ -50,8 +50,3 @@ install_missing() {
 }
 
 install_missing "${wanted[@]}"
-# Where the kernel cannot execute 32-bit code, the i686 scenarios run under qemu-i386.
-if ((need_i386)) && ! /usr/lib/wine/wine --version >/dev/null 2>&1; then
-  echo "This kernel does not run the 32-bit Wine loader: the i686 tests use qemu-user"
-  install_missing qemu-user
-fi

@@ -1,41 +1,54 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds all three targets and runs every test: native unit tests
-# (under AddressSanitizer and UBSan), the 32-bit build's checks, and the Windows-level and
-# end-to-end tests of the 64-bit build under Xvfb + Wine; then the static checks of the core
-# and a short fuzz run of every parser. Closes with how each run of the 32-bit program went:
-# natively, emulated or not at all, and why.
+# (under AddressSanitizer and UBSan), the package checks of both Windows builds, the
+# Windows-level and end-to-end tests under Xvfb + Wine (in the 64-bit build, for both
+# programs), the static checks of the core and a short fuzz run of every parser. Closes with
+# how each run of the 32-bit program went: natively, or not run and why.
 # Usage: test.sh   (as root, or as a user who may use sudo for the package installation)
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
-
-# Every session of a 32-bit program says in its test's output how the program ran (a line of
-# its own, or after unittest's test name); ctest keeps the output of passed tests only in its
-# log.
-i686_report() {
-  local log target
-  for target in i686 x86_64; do
-    log="$root/build/$target/Testing/Temporary/LastTest.log"
-    [ -f "$log" ] || continue
-    awk '/^[0-9]+\/[0-9]+ Testing: / { name = $3 }
-         /32-bit program: / {
-           sub(/^.*32-bit program: /, "")
-           printf "  %-24s %s\n", name, $0
-         }' "$log"
-  done
-}
+# The Wine tests mostly wait on Wine and X: twice as many as there are CPUs run at once.
+jobs=$((2 * $(nproc)))
+logs=$(mktemp -d)
+trap 'rm -rf "$logs"' EXIT
 
 "$root/scripts/install-deps.sh" test
 "$root/scripts/build.sh"
+
+# The CPU-bound steps (unit tests, static checks, fuzzing) run one after another beside the
+# Wine tests, each into a log of its own, shown when it is done.
+(
+  for step in "native tests" "static checks" "short fuzz run"; do
+    case "$step" in
+      "native tests") command=(ctest --test-dir "$root/build/native" --output-on-failure) ;;
+      "static checks") command=("$root/scripts/lint.sh") ;;
+      "short fuzz run") command=("$root/scripts/fuzz.sh" 20) ;;
+    esac
+    "${command[@]}" >"$logs/$step.log" 2>&1 && echo ok >"$logs/$step.rc" || echo failed >"$logs/$step.rc"
+  done
+) &
+cpu_steps=$!
+
 status=0
-for target in native i686 x86_64; do
+for target in i686 x86_64; do
   echo "== tests: $target"
-  # Each end-to-end test has a display and prefix of its own: two run side by side.
-  ctest --test-dir "$root/build/$target" --output-on-failure -j "$(nproc)" || status=1
+  ctest --test-dir "$root/build/$target" --output-on-failure -j "$jobs" || status=1
 done
-echo "== static checks"
-"$root/scripts/lint.sh" || status=1
-echo "== short fuzz run"
-"$root/scripts/fuzz.sh" 20 || status=1
+wait "$cpu_steps"
+for step in "native tests" "static checks" "short fuzz run"; do
+  echo "== $step: $(cat "$logs/$step.rc")"
+  if [ "$(cat "$logs/$step.rc")" != ok ]; then
+    cat "$logs/$step.log"
+    status=1
+  fi
+done
+
+# Every run of a 32-bit program says in its test's output how the program ran; ctest keeps
+# the output of passed tests only in its log.
 echo "== how the 32-bit program ran"
-i686_report
+for target in i686 x86_64; do
+  awk '/^[0-9]+\/[0-9]+ Testing: / { name = $3 }
+       /32-bit program: / { sub(/^.*32-bit program: /, ""); printf "  %-32s %s\n", name, $0 }' \
+    "$root/build/$target/Testing/Temporary/LastTest.log"
+done
 exit $status
