@@ -10,10 +10,12 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <array>
 #include <climits>
 #include <cstdlib>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -72,35 +74,20 @@ bool isOfKind(HWND w, ControlKind kind) {
   return false;
 }
 
-// The form's windows come in Tab order, then the controls without a Tab stop in design order.
-bool createdBefore(const ControlLayout& a, const ControlLayout& b) {
-  const auto key = [](const ControlLayout& c) {
-    return c.zOrder == wexla::kNoZOrder ? INT_MAX : c.zOrder;
+// The form's children in the order the builder makes them: by their z-order, then the controls
+// without one in design order.
+std::vector<const ControlLayout*> creationOrder(const FormLayout& layout) {
+  std::vector<const ControlLayout*> order;
+  for (const ControlLayout& c : layout.controls) {
+    order.push_back(&c);
+  }
+  const auto key = [](const ControlLayout* c) {
+    return c->zOrder == wexla::kNoZOrder ? INT_MAX : c->zOrder;
   };
-  return key(a) < key(b) || (key(a) == key(b) && &a < &b);
-}
-
-// Controls are found by identifier; the others, which only a person tells apart, by kind and
-// caption, the n-th such in creation order. The window must be of the control's kind.
-HWND controlOf(HWND form, const FormLayout& layout, const ControlLayout& c) {
-  if (c.id != wexla::ControlId{}) {
-    HWND w = GetDlgItem(form, static_cast<int>(c.id));
-    return w != nullptr && isOfKind(w, c.kind) ? w : nullptr;
-  }
-  const auto alike = [&c](const ControlLayout& other) {
-    return other.id == wexla::ControlId{} && other.kind == c.kind &&
-           std::string(other.caption) == c.caption;
-  };
-  int earlier = 0;
-  for (const ControlLayout& other : layout.controls) {
-    earlier += alike(other) && createdBefore(other, c) ? 1 : 0;
-  }
-  for (HWND w = GetWindow(form, GW_CHILD); w != nullptr; w = GetWindow(w, GW_HWNDNEXT)) {
-    if (isOfKind(w, c.kind) && textOf(w) == c.caption && earlier-- == 0) {
-      return w;
-    }
-  }
-  return nullptr;
+  std::stable_sort(
+      order.begin(), order.end(),
+      [&key](const ControlLayout* a, const ControlLayout* b) { return key(a) < key(b); });
+  return order;
 }
 
 // A label's text in the font the control draws with, which must be the real MS Sans Serif
@@ -150,17 +137,17 @@ void checkForm(const FormLayout& layout, HWND owner, HICON icon) {
     CHECK(std::abs(frame.left + frame.right - GetSystemMetrics(SM_CXSCREEN)) <= 1 &&
           std::abs(frame.top + frame.bottom - GetSystemMetrics(SM_CYSCREEN)) <= 1);
   }
-  int children = 0;
-  for (HWND w = GetWindow(form, GW_CHILD); w != nullptr; w = GetWindow(w, GW_HWNDNEXT)) {
-    ++children;
-  }
-  CHECK_EQ(children, layout.controls.size());
-  for (const ControlLayout& c : layout.controls) {
-    HWND w = controlOf(form, layout, c);
-    check(w != nullptr, c.name, __LINE__);
-    if (w == nullptr) {
-      continue;
+  // Each child is the system control of its design's kind, known by its identifier or caption.
+  const std::vector<const ControlLayout*> order = creationOrder(layout);
+  std::size_t index = 0;
+  for (HWND w = GetWindow(form, GW_CHILD); w != nullptr; w = GetWindow(w, GW_HWNDNEXT), ++index) {
+    if (index >= order.size()) {
+      continue; // one too many, counted below
     }
+    const ControlLayout& c = *order[index];
+    const bool known = c.id != wexla::ControlId{} ? GetDlgCtrlID(w) == static_cast<int>(c.id)
+                                                  : textOf(w) == c.caption;
+    check(known && isOfKind(w, c.kind), c.name, __LINE__);
     const ControlLayout* group =
         c.container == wexla::kNoContainer ? nullptr : &layout.controls[c.container];
     RECT box{};
@@ -190,6 +177,7 @@ void checkForm(const FormLayout& layout, HWND owner, HICON icon) {
       checkLabelFits(c, w);
     }
   }
+  CHECK_EQ(index, order.size());
   DestroyWindow(form);
 }
 

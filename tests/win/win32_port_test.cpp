@@ -86,7 +86,8 @@ void fileSearchAndReplacement(const std::string& dir) {
   CreateDirectoryA(ini.c_str(), nullptr);
   CHECK(files.findOrdinaryFile("wexla.ini").empty() && !files.readFile("wexla.ini", 100));
   // A folder where the file belongs stays, and the replacement fails.
-  CHECK(files.writeNewFile("wexla.ini.new", "x") && !files.replaceFile("wexla.ini.new", "wexla.ini"));
+  CHECK(files.writeNewFile("wexla.ini.new", "x") &&
+        !files.replaceFile("wexla.ini.new", "wexla.ini"));
   CHECK(GetFileAttributesA(ini.c_str()) == FILE_ATTRIBUTE_DIRECTORY);
   DeleteFileA((dir + "\\wexla.ini.new").c_str());
   RemoveDirectoryA(ini.c_str());
@@ -148,7 +149,8 @@ void shell(const std::string& dir, const std::string& self) {
   const std::string program = folder + "\\logger.exe";
   const std::string decoy = dir + "\\run.exe";
   CreateDirectoryA(folder.c_str(), nullptr);
-  CHECK(CopyFileA(self.c_str(), program.c_str(), FALSE) && CopyFileA(self.c_str(), decoy.c_str(), FALSE));
+  CHECK(CopyFileA(self.c_str(), program.c_str(), FALSE) &&
+        CopyFileA(self.c_str(), decoy.c_str(), FALSE));
   wexla::Win32Shell shell;
   CHECK(shell.startProgram(wexla::Text(program)));
   const std::string expected = "\"" + program + "\"";

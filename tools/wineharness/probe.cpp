@@ -207,7 +207,9 @@ int main(int argc, char** argv) {
     return printGuiResources(argv[2]);
   if (command == "load" && argc == 3)
     return loadLibrary(argv[2]);
-  std::fprintf(stderr, "usage: wexla_probe keeper | windows | tooltip | texts CAPTION | icon-exists CLASS ID |\n"
-                       "  shell-restart CLASS ID | processes | gui-resources PID | load DLL\n");
+  std::fprintf(
+      stderr,
+      "usage: wexla_probe keeper | windows | tooltip | texts CAPTION | icon-exists CLASS ID |\n"
+      "  shell-restart CLASS ID | processes | gui-resources PID | load DLL\n");
   return kExitUsage;
 }
