@@ -17,6 +17,8 @@ mkdir -p "$root/docs"
 PYTHONPATH="$root/tools" WINEHARNESS_PROBE="$probe" WEXLA_EXE="$exe" DOCS="$root/docs" \
   python3 - <<'PYTHON'
 import os
+import subprocess
+
 import wineharness as wh
 from wineharness import wexla
 
@@ -33,6 +35,10 @@ screen_width, screen_height = map(int, wh.host.DESKTOP_SIZE.split("x"))
 # notification area, and windows with the frames and captions Wine draws there itself.
 
 
+def screenshot(session, path, window="root", crop=()):
+    subprocess.run(["import", "-window", str(window), *crop, path], env=session.env, check=True)
+
+
 def painted(session, window):
     rgb = session.pixels(window)
     return wh.count_colour(rgb, BLACK) < UNPAINTED_SHARE * len(rgb) / wh.shell.RGB_BYTES
@@ -42,13 +48,13 @@ with wh.Session(desktop=True) as session:
     app = wexla.App(session, wexla.exe()).start()
     wh.wait_for(session.icon_shown, what="the icon in the notification area")
     app.open_menu()
-    menu = session.wait_window(cls=MENU_CLASS, visible=True)
+    menu = wh.wait_for(lambda: session.windows(cls=MENU_CLASS, visible=True), what="the menu")[0]
     # The pointer rests on the first row, as a user's would; the icon's tooltip goes.
     session.xdotool("mousemove", menu["x"] + menu["width"] // 2, menu["y"] + MARGIN)
-    session.wait_no_window(cls=wh.shell.TOOLTIP_CLASS, visible=True)
+    wh.wait_for(lambda: not session.tooltips(), what="the tooltip to go")
     left, top = menu["x"] - MARGIN, menu["y"] - MARGIN
-    session.screenshot(os.path.join(docs, "tray-menu.png"), crop="%dx%d+%d+%d" % (
-        screen_width - left, screen_height - top, left, top))
+    screenshot(session, os.path.join(docs, "tray-menu.png"), crop=("-crop", "%dx%d+%d+%d" % (
+        screen_width - left, screen_height - top, left, top), "+repage"))
     session.menu_keys(app.exe_name, "Escape")
     session.wait_menus_gone(app.exe_name)
     for row, title, name in (("Mouse configuration", wexla.MOUSE_TITLE, "mouse-configuration.png"),
@@ -56,9 +62,9 @@ with wh.Session(desktop=True) as session:
         app.choose(row)
         window = session.x_window(app.program.pid, title)
         wh.wait_for(lambda: painted(session, window), what="the window %r painted" % title)
-        session.screenshot(os.path.join(docs, name), window)
+        screenshot(session, os.path.join(docs, name), window)
         if title == wexla.ABOUT_TITLE:
-            session.screenshot(os.path.join(docs, "desktop.png"))
+            screenshot(session, os.path.join(docs, "desktop.png"))
         app.keys(title, "Return")
         app.window_gone(title)
     # The taskbar never goes, so the program ends without waiting for an empty tray.

@@ -24,13 +24,12 @@ _live = []
 
 
 class NotRunnable(SystemExit):
-    """This host cannot run the session's architecture; raised from a module or class fixture
-    it ends the whole run with NOT_RUN_EXIT."""
+    pass  # this host cannot run the session's architecture: the run ends as not run
 
 
 def template_prefix():
-    """The booted prefix every session copies (well under a second against ~10 s for a
-    boot): $WINEHARNESS_PREFIX, made by `python3 -m wineharness prefix`, or one of our own."""
+    # The booted prefix every session copies (well under a second against ~10 s for a boot):
+    # $WINEHARNESS_PREFIX, made by `python3 -m wineharness prefix`, or one of our own.
     path = os.environ.get("WINEHARNESS_PREFIX")
     if not path or not os.path.isfile(os.path.join(path, "system.reg")):
         own = tempfile.mkdtemp(prefix="wineharness-template-")
@@ -58,8 +57,6 @@ def require(arch):
 
 
 class Program:
-    """A program started in a session, known by its Linux PID."""
-
     def __init__(self, process, exe_name):
         self.process, self.exe_name = process, exe_name
         self.pid = process.pid
@@ -100,7 +97,7 @@ class Session(Shell):
             # A program starts in about half the time while another keeps the prefix's
             # Wine session alive.
             self.keeper = self.spawn([host.TOOLS_LOADER, self.probe_exe, "keeper"], "keeper")
-            self.mail_log = self.log_hand_offs("Mailers", "mail")
+            self.log_mail()
         except BaseException:
             self.close()
             raise
@@ -184,18 +181,16 @@ class Session(Shell):
 
     # ----- mail hand-offs -----
 
-    def log_hand_offs(self, value, name):
-        """Registers a script as Wine's program of the kind `value` names ("Mailers") and
-        returns its log: one line "<epoch seconds> <argument>" per hand-off, the time read by
-        the script itself."""
-        log_path = os.path.join(self.dir, name + ".log")
-        script = os.path.join(self.dir, name + ".sh")
+    def log_mail(self):
+        # Wine's mail program becomes a script that logs "<epoch seconds> <argument>" per
+        # hand-off, the time read by the script itself.
+        self.mail_log = os.path.join(self.dir, "mail.log")
+        script = os.path.join(self.dir, "mail.sh")
         with open(script, "w") as out:
             out.write('#!/bin/sh\nfor a in "$@"; do printf "%%s %%s\\n" "$(date +%%s.%%N)" "$a"'
-                      ' >> "%s"; done\n' % log_path)
+                      ' >> "%s"; done\n' % self.mail_log)
         os.chmod(script, 0o755)
-        self.wine("reg", "add", HAND_OFF_KEY, "/v", value, "/d", script, "/f")
-        return log_path
+        self.wine("reg", "add", HAND_OFF_KEY, "/v", "Mailers", "/d", script, "/f")
 
     def hand_offs(self):
         """Every logged mail hand-off as (time.time() reading, argument)."""

@@ -69,10 +69,6 @@ class Shell:
             raise HarnessError("import failed: %s" % result.stderr.decode(errors="replace"))
         return result.stdout
 
-    def screenshot(self, path, window="root", crop=None):
-        argv = ["import", "-window", str(window)] + (["-crop", crop, "+repage"] if crop else [])
-        subprocess.run(argv + [path], env=self.env, timeout=host.TOOL_TIMEOUT, check=True)
-
     def keys(self, window, *keys):
         """Types keys into an X window through XTEST, as a person would: X focus moves there
         first, for `key --window` is lost whenever focus is elsewhere."""
@@ -216,12 +212,6 @@ class Shell:
                 if (pid is None or w["pid"] == pid) and (cls is None or w["class"] == cls)
                 and (title is None or w["title"] == title)
                 and (visible is None or w["visible"] == visible)]
-
-    def wait_window(self, **criteria):
-        return wait_for(lambda: self.windows(**criteria), what="a window %r" % criteria)[0]
-
-    def wait_no_window(self, **criteria):
-        wait_for(lambda: not self.windows(**criteria), what="no window %r" % criteria)
 
     def x_windows(self, linux_pid, title):
         """A program's own visible X windows with this title (the tray's tooltip may carry the

@@ -4,6 +4,7 @@ its windows and message boxes, and the mail hand-offs of its clicks."""
 import functools
 import json
 import os
+import pathlib
 import shutil
 import tempfile
 import unittest
@@ -37,10 +38,9 @@ def facts():
 
 
 def exe():
-    """The program under test: $WEXLA_EXE."""
     path = os.environ.get("WEXLA_EXE", "")
     if not os.path.isfile(path):
-        raise HarnessError("WEXLA_EXE must name wexla98.exe; %r is no file" % path)
+        raise HarnessError("WEXLA_EXE must name the program under test; %r is no file" % path)
     return path
 
 
@@ -84,15 +84,8 @@ class App:
         self.session.clear_tray()
 
     def read_settings(self):
-        try:
-            with open(self.settings, "rb") as data:
-                return data.read()
-        except FileNotFoundError:
-            return None
-
-    def write_settings(self, data):
-        with open(self.settings, "wb") as out:
-            out.write(data)
+        path = pathlib.Path(self.settings)
+        return path.read_bytes() if path.exists() else None
 
     # ----- the menu -----
 
@@ -184,5 +177,5 @@ class AppTest(unittest.TestCase):
         app = App(self.session, exe(), **options)
         self.addCleanup(app.end)
         if settings is not None:
-            app.write_settings(settings)
+            pathlib.Path(app.settings).write_bytes(settings)
         return app
