@@ -49,8 +49,7 @@ class Tray(wexla.AppTest):
         self.session.wait_menus_gone(app.exe_name)
         self.assertEqual([], app.hand_offs(0))
         app.choose("Save settings")
-        wh.wait_for(lambda: "No changes were made" in self.session.texts(wexla.CAPTION),
-                    what="the box that says so")
+        app.says("No changes were made")
         app.answer()
         self.session.click_last_row(app.open_menu())  # Quit
         app.program.wait_exit()

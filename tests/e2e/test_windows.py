@@ -38,16 +38,20 @@ class Windows(wexla.AppTest):
         app.start(cwd=self.session.dir)
         before = self.session.tray_pixels()
         app.choose("Icon", "Change icon")
+        wh.wait_for(lambda: "Icon Files (*.ico)" in self.session.texts(wexla.OPEN_TITLE),
+                    what="the Open dialog's file type")
         app.keys(wexla.OPEN_TITLE, "Escape")
         app.window_gone(wexla.OPEN_TITLE)
         self.assertEqual(before, self.session.tray_pixels())
         app.choose_icon_file("red.ico")
         wh.wait_for(lambda: self.shows(RED), what="the red icon")
         app.choose_icon_file(wh.windows_path(picture))
-        app.answer()  # not an icon: the box says so, the icon stays
+        app.says("The file could not be loaded as an icon")
+        app.answer()
         self.assertTrue(self.shows(RED))
         app.choose("Quit")
-        app.answer("y")  # save the changes
+        app.says("Changes were made. Do you want to save?")
+        app.answer("y")
         app.program.wait_exit()
         self.assertEqual(wexla.settings_line(red, False), app.read_settings())
         self.assertEqual(sorted([app.exe_name, "red.ico", wexla.SETTINGS_NAME, *wexla.HELP_NAMES]),
@@ -103,7 +107,7 @@ class Windows(wexla.AppTest):
     def test_about_window(self):
         app = self.app().start()
         version = "Version: " + os.environ["WEXLA_VERSION"]
-        for close in ("Escape", "Return", "alt+F4"):
+        for close in ("OK", "Escape", "Return", "alt+F4"):
             with self.subTest(close=close):
                 for _ in range(2):  # a second choice shows the open window again
                     app.choose("About")
@@ -113,14 +117,18 @@ class Windows(wexla.AppTest):
                 # The window's texts are filled in after it shows: poll until they are there.
                 wh.wait_for(lambda: version in self.session.texts(wexla.ABOUT_TITLE),
                             what="the version in the About window")
-                app.keys(wexla.ABOUT_TITLE, close)
+                if close == "OK":
+                    self.session.probe("click", wexla.ABOUT_TITLE, "OK")
+                else:
+                    app.keys(wexla.ABOUT_TITLE, close)
                 app.window_gone(wexla.ABOUT_TITLE)
-        # System Info by keyboard (Tab from OK): this prefix has no System Information.
+        # System Info by keyboard (Tab from OK) and by a click: this prefix has none.
         app.choose("About")
-        app.keys(wexla.ABOUT_TITLE, "Tab", "Return")
-        wh.wait_for(lambda: "System Information Is Unavailable At This Time"
-                    in self.session.texts(wexla.CAPTION), what="the box that says so")
-        app.answer()
+        for press in (lambda: app.keys(wexla.ABOUT_TITLE, "Tab", "Return"),
+                      lambda: self.session.probe("click", wexla.ABOUT_TITLE, "System Info...")):
+            press()
+            app.says("System Information Is Unavailable At This Time")
+            app.answer()
         self.assertTrue(app.window(wexla.ABOUT_TITLE) and app.running())
 
     def test_a_planted_dll_is_not_loaded(self):

@@ -7,6 +7,7 @@
 #include <shellapi.h>
 #include <tlhelp32.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -108,6 +109,27 @@ int printTexts(const std::string& caption) {
   return found;
 }
 
+// Clicks a button, named as a person reads it (without '&'), of the visible windows with this
+// caption. Posted: the click may end a modal loop whose owner answers late.
+int clickButton(const std::string& caption, const std::string& button) {
+  for (HWND top : topLevelWindows()) {
+    if (!IsWindowVisible(top) || textOf(top) != caption)
+      continue;
+    std::vector<HWND> children;
+    EnumChildWindows(top, collect, reinterpret_cast<LPARAM>(&children));
+    for (HWND w : children) {
+      std::string text = textOf(w);
+      text.erase(std::remove(text.begin(), text.end(), '&'), text.end());
+      if (lstrcmpiA(classOf(w).c_str(), "Button") == 0 && text == button &&
+          PostMessageA(w, BM_CLICK, 0, 0)) {
+        std::printf("{\"clicked\": %s}\n", quoted(text).c_str());
+        return kExitOk;
+      }
+    }
+  }
+  return kExitNotFound;
+}
+
 // A modification that changes nothing succeeds exactly when the shell holds the icon.
 bool holdsIcon(NOTIFYICONDATAA& icon, HWND window) {
   icon.hWnd = window;
@@ -193,6 +215,8 @@ int main(int argc, char** argv) {
     return printTooltips();
   if (command == "texts" && argc == 3)
     return printTexts(argv[2]);
+  if (command == "click" && argc == 4)
+    return clickButton(argv[2], argv[3]);
   if (command == "icon-exists" && argc == 4) {
     if (programIcon(argv[2], argv[3]).hWnd == nullptr)
       return kExitNotFound;
@@ -209,7 +233,8 @@ int main(int argc, char** argv) {
     return loadLibrary(argv[2]);
   std::fprintf(
       stderr,
-      "usage: wexla_probe keeper | windows | tooltip | texts CAPTION | icon-exists CLASS ID |\n"
+      "usage: wexla_probe keeper | windows | tooltip | texts CAPTION | click CAPTION BUTTON |\n"
+      "  icon-exists CLASS ID |\n"
       "  shell-restart CLASS ID | processes | gui-resources PID | load DLL\n");
   return kExitUsage;
 }

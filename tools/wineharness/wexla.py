@@ -127,6 +127,11 @@ class App:
     def keys(self, title, *keys):
         self.session.keys(self.window(title), *keys)
 
+    def says(self, text):
+        """Waits until a message box of the program shows a text that begins with text."""
+        wait_for(lambda: [t for t in self.session.texts(CAPTION) if t.startswith(text)],
+                 what="a box saying %r" % text)
+
     def answer(self, key="Return"):
         """Answers the program's message box by key ("y", "n", Return) and waits until it is
         gone."""
