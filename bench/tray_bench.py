@@ -238,7 +238,7 @@ def main():
         arch, _, exe_pair = entry.partition("=")
         wexla, bare = (os.path.abspath(exe) for exe in exe_pair.split(","))
         results["footprint"][arch] = footprint.measure(arch, wexla)
-        reason = host.loader_unavailable(arch)
+        reason = host.arch_unavailable(arch)
         try:
             if reason is None:
                 results["architectures"][arch] = bench_arch(arch, {"wexla": wexla, "bare": bare},
