@@ -2,7 +2,6 @@
 // replacement and its handles, icon loading, the notification icon, starting programs, the real
 // pop-up menu, the program's lifetime and the mouse window's options. Exit code 0 when every
 // check passes.
-#include "platform/menu_command.h"
 #include "tests/win/win_check.h"
 #include "win32/application.h"
 #include "win32/handles.h"
@@ -195,13 +194,6 @@ void popupMenu() {
   HMENU icon = GetSubMenu(menu.get(), 2);
   CHECK_EQ(GetMenuItemCount(icon), 2);
   CHECK(menuRow(icon, 0) == "Change icon" && menuRow(icon, 1) == "Restore default icon");
-  // Each row's id is the command the program carries out for it.
-  using wexla::MenuCommand;
-  CHECK_EQ(GetMenuItemID(menu.get(), 0),
-           static_cast<int>(wexla::openWindowCommand(wexla::WindowId::MouseConfiguration)));
-  CHECK_EQ(GetMenuItemID(icon, 1), static_cast<int>(MenuCommand::RestoreDefaultIcon));
-  CHECK_EQ(GetMenuItemID(menu.get(), 5), static_cast<int>(MenuCommand::Help));
-  CHECK_EQ(GetMenuItemID(menu.get(), 8), static_cast<int>(MenuCommand::Quit));
 }
 
 // Only the end of the program's own windows ends it: a form that fails half-built posts no quit

@@ -2,6 +2,7 @@
 private X display, prefixes, and the waiting and ending of processes."""
 
 import os
+import select
 import signal
 import subprocess
 import tempfile
@@ -20,7 +21,6 @@ SCREEN_GEOMETRY = "1024x768x24"
 DESKTOP = "shell"
 DESKTOP_SIZE = SCREEN_GEOMETRY.rsplit("x", 1)[0]
 EXPLORER_KEY = r"HKCU\Software\Wine\Explorer"
-DISPLAYS = os.environ.get("WINEHARNESS_DISPLAYS", "100-199")
 DEFAULT_TIMEOUT = 20.0
 POLL_INTERVAL = 0.1
 END_GRACE = 3.0
@@ -198,23 +198,20 @@ def arch_unavailable(arch):
 
 
 def start_xvfb(log_dir):
-    """Starts Xvfb on the first free display number; returns (process, number)."""
-    first, _, last = DISPLAYS.partition("-")
-    for number in range(int(first), int(last or first) + 1):
-        socket = "/tmp/.X11-unix/X%d" % number
-        if os.path.exists("/tmp/.X%d-lock" % number) or os.path.exists(socket):
-            continue
-        with open(os.path.join(log_dir, "xvfb.log"), "wb") as log:
-            process = subprocess.Popen(["Xvfb", ":%d" % number, "-screen", "0", SCREEN_GEOMETRY,
-                                        "-nolisten", "tcp", "-noreset"], stdout=log,
-                                       stderr=subprocess.STDOUT)
-        try:
-            # Xvfb exits at once when another server won the race for this number.
-            wait_for(lambda: process.poll() is not None or os.path.exists(socket),
-                     what="Xvfb :%d" % number)
-        except HarnessError:
+    """Starts Xvfb on a free display number of its own choosing; returns (process, number)
+    once it accepts clients, which is when it names the number."""
+    read, write = os.pipe()
+    with open(os.path.join(log_dir, "xvfb.log"), "wb") as log:
+        process = subprocess.Popen(["Xvfb", "-displayfd", str(write), "-screen", "0",
+                                    SCREEN_GEOMETRY, "-nolisten", "tcp", "-noreset"],
+                                   stdout=log, stderr=subprocess.STDOUT, pass_fds=(write,))
+    os.close(write)
+    with os.fdopen(read) as named:
+        if not select.select([named], [], [], DEFAULT_TIMEOUT)[0]:
             end_process(process)
-            raise
-        if process.poll() is None:
-            return process, number
-    raise HarnessError("no free X display in %s" % DISPLAYS)
+            raise HarnessError("Xvfb named no display within %.0f s" % DEFAULT_TIMEOUT)
+        number = named.readline().strip()
+    if not number.isdigit():
+        end_process(process)
+        raise HarnessError("Xvfb did not start (see %s)" % log.name)
+    return process, int(number)
