@@ -9,7 +9,7 @@ import tempfile
 import time
 
 LOADERS = {"x86_64": "/usr/lib/wine/wine64", "i686": "/usr/lib/wine/wine"}
-# Wine's own tools (reg, wineboot, winebrowser) and the probe are 64-bit in any session.
+# Wine's own tools (reg, wineboot, winebrowser) are 64-bit in any session.
 TOOLS_LOADER = LOADERS["x86_64"]
 WINESERVER = "/usr/lib/wine/wineserver"
 WINE_FONTS = "/usr/share/wine/fonts"  # the fonts-wine package

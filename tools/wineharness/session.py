@@ -72,8 +72,8 @@ class Program:
 class Session(Shell):
     """Xvfb + prefix copy + a keeper process; a context manager, or call close().
 
-    arch: "x86_64" or "i686" (default $WINEHARNESS_ARCH, else x86_64). probe: path of the
-    x86_64 probe.exe (default $WINEHARNESS_PROBE). dpi: the screen's LogPixels (default 96).
+    arch: "x86_64" or "i686" (default $WINEHARNESS_ARCH, else x86_64). probe: path of
+    probe.exe of either architecture (default $WINEHARNESS_PROBE). dpi: the screen's LogPixels (default 96).
     desktop: the programs show in Wine's virtual desktop with its taskbar (for pictures)."""
 
     def __init__(self, arch=None, probe=None, dpi=None, desktop=False):
@@ -96,7 +96,8 @@ class Session(Shell):
                 host.use_virtual_desktop(self.env)
             # A program starts in about half the time while another keeps the prefix's
             # Wine session alive.
-            self.keeper = self.spawn([host.TOOLS_LOADER, self.probe_exe, "keeper"], "keeper")
+            self.keeper = self.spawn([host.loader_for(self.probe_exe), self.probe_exe, "keeper"],
+                                     "keeper")
             self.log_mail()
         except BaseException:
             self.close()
@@ -157,8 +158,8 @@ class Session(Shell):
 
     def probe(self, *args):
         """Runs the probe; returns its JSON objects, or None when it found nothing."""
-        code, out = host.run_to_end([host.TOOLS_LOADER, self.probe_exe, *args], self.env,
-                                    self.dir)
+        code, out = host.run_to_end([host.loader_for(self.probe_exe), self.probe_exe, *args],
+                                    self.env, self.dir)
         if code not in (0, 1):
             raise HarnessError("probe %s exited %d" % (" ".join(map(str, args)), code))
         return [json.loads(line) for line in out.decode("latin-1").splitlines()] if code == 0 \
