@@ -18,9 +18,9 @@ A host that cannot run the session's architecture makes Session raise NotRunnabl
 program: ran natively" or "not run: this kernel runs no 32-bit programs ...")."""
 
 import os
+import subprocess
 
-from .host import HarnessError, end_pid, end_process, loader, wait_for  # noqa: F401
-from .icons import write_icon  # noqa: F401
+from .host import TOOL_TIMEOUT, HarnessError, end_pid, end_process, loader, wait_for  # noqa: F401
 from .session import NOT_RUN_EXIT, NotRunnable, Session  # noqa: F401
 from .shell import SEPARATE_CLICK_GAP_S, X_LEFT, X_RIGHT, count_colour  # noqa: F401
 
@@ -28,3 +28,11 @@ from .shell import SEPARATE_CLICK_GAP_S, X_LEFT, X_RIGHT, count_colour  # noqa: 
 def windows_path(path):
     """The Wine name of a Linux path: drive Z: is the Linux root."""
     return "Z:" + os.path.abspath(path).replace("/", "\\")
+
+
+def write_icon(path, images):
+    """An icon file of one-colour images [(side, (r, g, b)), ...], made by ImageMagick."""
+    sizes = [arg for side, colour in images
+             for arg in ("-size", "%dx%d" % (side, side), "xc:rgb(%d,%d,%d)" % colour)]
+    subprocess.run(["convert", *sizes, path], check=True, timeout=TOOL_TIMEOUT)
+    return path

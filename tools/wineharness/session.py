@@ -72,9 +72,9 @@ class Program:
 class Session(Shell):
     """Xvfb + prefix copy + a keeper process; a context manager, or call close().
 
-    arch: "x86_64" or "i686" (default $WINEHARNESS_ARCH, else x86_64). probe: path of
-    probe.exe of either architecture (default $WINEHARNESS_PROBE). dpi: the screen's LogPixels (default 96).
-    desktop: the programs show in Wine's virtual desktop with its taskbar (for pictures)."""
+    arch: "x86_64" or "i686" (default $WINEHARNESS_ARCH, else x86_64). probe: probe.exe of
+    either architecture (default $WINEHARNESS_PROBE). dpi: the screen's LogPixels (default
+    96). desktop: the programs show in Wine's virtual desktop with its taskbar (pictures)."""
 
     def __init__(self, arch=None, probe=None, dpi=None, desktop=False):
         self.arch = arch or os.environ.get("WINEHARNESS_ARCH", "x86_64")
