@@ -38,7 +38,7 @@ class Tray(wexla.AppTest):
     def test_tooltip_and_menu_by_keyboard_and_mouse(self):
         app = self.app().start()
         self.session.hover_tray()
-        self.assertIn(wexla.CAPTION, wh.wait_for(self.session.tooltips, what="the tooltip"))
+        wh.wait_for(lambda: wexla.CAPTION in self.session.tooltips(), what="the tooltip")
         menu = app.open_menu()
         # The second row opens the icon submenu.
         self.session.menu_keys(app.exe_name, "Down", "Down", "Right")
