@@ -23,7 +23,6 @@ NUDGE_OFFSET = 2
 # point half a row above that is inside the row for any of the machine's fonts.
 LAST_ROW_FROM_BOTTOM = 10
 RGB_BYTES = 3
-TOOLTIP_CLASS = "tooltips_class32"
 
 
 def count_colour(rgb_bytes, colour):
