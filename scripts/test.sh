@@ -15,27 +15,29 @@ trap 'rm -rf "$logs"' EXIT
 "$root/scripts/install-deps.sh" test
 "$root/scripts/build.sh"
 
-# The CPU-bound steps (unit tests, static checks, fuzzing) run one after another beside the
-# Wine tests, each into a log of its own, shown when it is done.
+# Runs a step into a log of its own, shown when the step failed.
+logged() {
+  local name=$1
+  shift
+  local result=ok
+  "$@" >"$logs/$name.log" 2>&1 || result=failed
+  echo "$result" >"$logs/$name.rc"
+}
+# The CPU-bound steps run one after another beside the Wine tests, which mostly wait on Wine
+# and X; so do the 32-bit build's few tests.
+background=("native tests" "static checks" "short fuzz run" "tests: i686")
 (
-  for step in "native tests" "static checks" "short fuzz run"; do
-    case "$step" in
-      "native tests") command=(ctest --test-dir "$root/build/native" --output-on-failure) ;;
-      "static checks") command=("$root/scripts/lint.sh") ;;
-      "short fuzz run") command=("$root/scripts/fuzz.sh" 20) ;;
-    esac
-    "${command[@]}" >"$logs/$step.log" 2>&1 && echo ok >"$logs/$step.rc" || echo failed >"$logs/$step.rc"
-  done
+  logged "native tests" ctest --test-dir "$root/build/native" --output-on-failure
+  logged "static checks" "$root/scripts/lint.sh"
+  logged "short fuzz run" "$root/scripts/fuzz.sh" 20
 ) &
-cpu_steps=$!
+logged "tests: i686" ctest --test-dir "$root/build/i686" --output-on-failure -j "$jobs" &
 
 status=0
-for target in i686 x86_64; do
-  echo "== tests: $target"
-  ctest --test-dir "$root/build/$target" --output-on-failure -j "$jobs" || status=1
-done
-wait "$cpu_steps"
-for step in "native tests" "static checks" "short fuzz run"; do
+echo "== tests: x86_64"
+ctest --test-dir "$root/build/x86_64" --output-on-failure -j "$jobs" || status=1
+wait
+for step in "${background[@]}"; do
   echo "== $step: $(cat "$logs/$step.rc")"
   if [ "$(cat "$logs/$step.rc")" != ok ]; then
     cat "$logs/$step.log"
