@@ -23,14 +23,14 @@ logged() {
   "$@" >"$logs/$name.log" 2>&1 || result=failed
   echo "$result" >"$logs/$name.rc"
 }
-# The CPU-bound steps run one after another beside the Wine tests, which mostly wait on Wine
+# The CPU-bound steps (each on one CPU) run beside the Wine tests, which mostly wait on Wine
 # and X; so do the 32-bit build's few tests.
 background=("native tests" "static checks" "short fuzz run" "tests: i686")
 (
   logged "native tests" ctest --test-dir "$root/build/native" --output-on-failure
   logged "static checks" "$root/scripts/lint.sh"
-  logged "short fuzz run" "$root/scripts/fuzz.sh" 20
 ) &
+logged "short fuzz run" "$root/scripts/fuzz.sh" 20 &
 logged "tests: i686" ctest --test-dir "$root/build/i686" --output-on-failure -j "$jobs" &
 
 status=0
