@@ -131,7 +131,7 @@ void checkForm(const FormLayout& layout, HWND owner, HICON icon) {
   GetWindowRect(form, &frame);
   POINT origin{0, 0};
   ClientToScreen(form, &origin);
-  if (layout.placement == wexla::Placement::AtDesignPosition) {
+  if (layout.placement == wexla::Placement::AtPosition) {
     CHECK(origin.x == px(layout.left) && origin.y == px(layout.top));
   } else {
     CHECK(std::abs(frame.left + frame.right - GetSystemMetrics(SM_CXSCREEN)) <= 1 &&
