@@ -7,8 +7,9 @@
 # Usage: test.sh   (as root, or as a user who may use sudo for the package installation)
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
-# The Wine tests mostly wait on Wine and X: twice as many as there are CPUs run at once.
-jobs=$((2 * $(nproc)))
+# As many Wine tests as CPUs run at once: the native tests, the static checks and the fuzz run
+# already run beside them.
+jobs=$(nproc)
 logs=$(mktemp -d)
 trap 'rm -rf "$logs"' EXIT
 

@@ -68,6 +68,11 @@ class App:
         self.program = self.session.start(self.exe, cwd=cwd or self.app_dir, env=env)
         if ready:
             wait_for(self.session.icon_shown, START_TIMEOUT, "the program's tray icon")
+            # A drawn cell is not yet a program that answers its icon: the shell must hold the
+            # icon for the program's own window before a click is sure to reach it.
+            ids = (facts()["classes"]["main"], facts()["trayIconId"])
+            wait_for(lambda: self.session.probe("icon-exists", *ids), START_TIMEOUT,
+                     "the shell to hold the program's icon")
         return self
 
     def running(self):
