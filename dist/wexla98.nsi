@@ -52,7 +52,9 @@ Unicode true
 !define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\Wexla98"
 ; The program's own window class; a running copy is found (and asked to quit) through it.
 !define MAIN_WINDOW_CLASS "Wexla98Main"
-!define CLOSE_TIMEOUT_MS 5000
+; A Wine or Windows process on a busy machine may take more than a few seconds to end after its
+; window has gone; the user sees nothing but a short wait.
+!define CLOSE_TIMEOUT_MS 30000
 ; OpenProcess access that is enough to wait for the end of a process.
 !define SYNCHRONIZE 0x00100000
 !define WAIT_OBJECT_0 0
