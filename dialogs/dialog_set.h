@@ -34,7 +34,7 @@ struct DialogSet {
       return &mouse;
     case WindowId::About:
       return &about;
-    case WindowId::Count: // no window
+    case kNoWindow:
       break;
     }
     return nullptr;

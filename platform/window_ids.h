@@ -5,10 +5,11 @@
 
 namespace wexla {
 
-// Count is no window: it sizes the tables indexed by window, so a window added above it makes
-// every table that lacks its entry fail to compile.
+// Count sizes the tables indexed by window, so a window added above it makes every table that
+// lacks its entry fail to compile. It is also what a menu command that opens no window names.
 enum class WindowId { MouseConfiguration, About, Count };
 inline constexpr std::size_t kWindowCount = static_cast<std::size_t>(WindowId::Count);
+inline constexpr WindowId kNoWindow = WindowId::Count;
 
 constexpr std::size_t windowIndex(WindowId window) {
   return static_cast<std::size_t>(window);

@@ -12,7 +12,7 @@ struct MenuItem {
   const char* caption; // nullptr for a separator
   int level = 1;
   MenuCommand command = MenuCommand::None; // none for separators and sub-menu openers
-  WindowId opens = WindowId::Count;        // the window the command opens, if it opens one
+  WindowId opens = kNoWindow;              // the window the command opens, if it opens one
 };
 
 constexpr MenuItem windowRow(const char* caption, WindowId window) {

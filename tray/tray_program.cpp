@@ -83,7 +83,7 @@ void TrayProgram::close() {
 void TrayProgram::runMenuCommand(MenuCommand command) {
   // The commands that open a window say so in the menu's rows.
   for (const MenuItem& item : kPopupMenu) {
-    if (item.command == command && item.opens != WindowId::Count) {
+    if (item.command == command && item.opens != kNoWindow) {
       dialogs_[windowIndex(item.opens)]->open();
       return;
     }
