@@ -25,7 +25,6 @@ import process_stats  # noqa: E402
 import report  # noqa: E402
 import wineharness  # noqa: E402
 import x_clock  # noqa: E402
-from wineharness import host, shell  # noqa: E402
 from wineharness.wexla import ABOUT_TITLE, MOUSE_TITLE, App  # noqa: E402
 
 MAILTO = "mailto:"
@@ -73,21 +72,15 @@ def click_to_handoff(session, clicks):
     return handed - clicked
 
 
-def windows_pid(session, exe_name):
-    for process in session.probe("processes") or []:
-        if process["exe"].lower() == exe_name.lower():
-            return process["pid"]
-    raise wineharness.HarnessError("%s is not among Wine's processes" % exe_name)
-
-
 def gui_snapshot(session, program):
     """What can be counted of a process's GUI objects from outside it."""
-    pid = windows_pid(session, program.exe_name)
-    counters = (session.probe("gui-resources", pid) or [{}])[0]
+    counters = session.probe("gui-resources", program.exe_name)
+    if not counters:
+        raise wineharness.HarnessError("%s is not among Wine's processes" % program.exe_name)
     return {
-        "gdi_objects": counters.get("gdi"),
-        "user_objects": counters.get("user"),
-        "top_level_windows": len(session.windows(pid=pid)),
+        "gdi_objects": counters[0]["gdi"],
+        "user_objects": counters[0]["user"],
+        "top_level_windows": len(session.windows(pid=counters[0]["pid"])),
         "vm_rss": process_stats.rss_bytes(program.pid),
     }
 
@@ -150,7 +143,7 @@ def churn(session, exe, icon_pairs, dialog_cycles):
     and caches that a leak must not be confused with."""
     app = App(session, exe)
     icon = wineharness.write_icon(os.path.join(app.app_dir, "bench-red.ico"),
-                                  [(ICON_SIDE, ICON_COLOUR)])
+                                  ICON_COLOUR, ICON_SIDE)
     app.start()
     try:
         def round_of(pairs, cycles):
@@ -184,7 +177,7 @@ def churn(session, exe, icon_pairs, dialog_cycles):
 def bench_arch(arch, exes, args):
     with wineharness.Session(arch=arch, probe=args.probe) as session:
         work = tempfile.mkdtemp(prefix="work-", dir=session.dir)
-        maps = x_clock.MapClock(session.display, shell.TRAY_NAME)
+        maps = x_clock.MapClock(session.display, wineharness.TRAY_NAME)
         clicks = x_clock.ClickClock(session.display)
         print("%s: display :%d, prefix %s" % (arch, session.display, session.prefix), flush=True)
         samples = run_alternating(session, maps, clicks, exes, args.repetitions, args.clicks, work)
@@ -238,7 +231,7 @@ def main():
         arch, _, exe_pair = entry.partition("=")
         wexla, bare = (os.path.abspath(exe) for exe in exe_pair.split(","))
         results["footprint"][arch] = footprint.measure(arch, wexla)
-        reason = host.arch_unavailable(arch)
+        reason = wineharness.arch_unavailable(arch)
         try:
             if reason is None:
                 results["architectures"][arch] = bench_arch(arch, {"wexla": wexla, "bare": bare},

@@ -30,7 +30,7 @@ MENU_CLASS = "#32768"
 # mostly black.
 UNPAINTED_SHARE = 0.5
 BLACK = (0, 0, 0)
-screen_width, screen_height = map(int, wh.host.DESKTOP_SIZE.split("x"))
+screen_width, screen_height = map(int, wh.session.DESKTOP_SIZE.split("x"))
 # Wine's virtual desktop, as a Windows user sees the program: a taskbar with the icon in its
 # notification area, and windows with the frames and captions Wine draws there itself.
 
@@ -41,12 +41,11 @@ def screenshot(session, path, window="root", crop=()):
 
 def painted(session, window):
     rgb = session.pixels(window)
-    return wh.count_colour(rgb, BLACK) < UNPAINTED_SHARE * len(rgb) / wh.shell.RGB_BYTES
+    return wh.count_colour(rgb, BLACK) < UNPAINTED_SHARE * len(rgb) / wh.session.RGB_BYTES
 
 
 with wh.Session(desktop=True) as session:
     app = wexla.App(session, wexla.exe()).start()
-    wh.wait_for(session.icon_shown, what="the icon in the notification area")
     app.open_menu()
     menu = wh.wait_for(lambda: session.windows(cls=MENU_CLASS, visible=True), what="the menu")[0]
     # The pointer rests on the first row, as a user's would; the icon's tooltip goes.

@@ -83,7 +83,7 @@ class Installer(unittest.TestCase):
 
     def run_setup(self, exe, *switches, code=0):
         self.assertEqual(code, self.session.wine(exe, "/S", *switches,
-                                                 loader=wh.loader(ARCH), check=False)[0], exe)
+                                                 loader=wh.LOADERS[ARCH], check=False)[0], exe)
         # An uninstaller goes on from a copy of itself; everything ends before the next step.
         # (A failed run here is one that ran in place.)
         if code == 0:
@@ -100,10 +100,10 @@ class Installer(unittest.TestCase):
         # whose window has gone before its process.
         held = os.path.join(self.session.unix_path(folder), "wexla98.exe")
         shutil.copy(self.session.probe_exe, held)
-        holder = self.session.spawn([wh.host.loader_for(held), held, "keeper"], "holder")
+        holder = self.session.spawn([wh.LOADERS[ARCH], folder + r"\wexla98.exe", "keeper"],
+                                    "holder")
         self.addCleanup(wh.end_process, holder)
-        wh.wait_for(lambda: "wexla98.exe" in [p["exe"] for p in self.session.probe("processes")],
-                    what="the holder to run")
+        wh.wait_for(self.session.prefix_programs, what="the holder to run")
         self.run_setup(SETUP, "/D=" + folder, code=2)
         self.run_setup(folder + r"\uninstall.exe", "_?=" + folder, code=2)
         self.assertIsNotNone(self.session.reg_values(UNINSTALL_KEY), "gone, though not uninstalled")

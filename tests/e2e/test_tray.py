@@ -4,6 +4,7 @@ keyboard and mouse, a shell restart, a second start, and scripts/run.sh with no 
 import os
 import pathlib
 import re
+import signal
 import subprocess
 import time
 import unittest
@@ -15,6 +16,8 @@ ROOT = os.path.abspath(os.path.join(os.path.dirname(__file__), "..", ".."))
 RUN_TIMEOUT = 300
 # A second start ends before any window; this allows for Wine's start-up on a loaded machine.
 SECOND_START_TIMEOUT = 15.0
+# Half a row above the bottom border and padding: inside the last row for any font here.
+LAST_ROW_UP = 10
 
 
 class Tray(wexla.AppTest):
@@ -27,17 +30,19 @@ class Tray(wexla.AppTest):
                 before = sorted(os.listdir(app.app_dir))
                 self.assertEqual([], self.session.search("--pid", app.program.pid), "a window")
                 app.click()
-                self.assertEqual(["mailto:"] * after_click, app.hand_offs(after_click))
+                self.assertEqual(["mailto:"] * after_click, self.session.mail_settled(after_click))
                 # Apart by more than the double-click time: two clicks, not a double click.
                 time.sleep(wh.SEPARATE_CLICK_GAP_S)
                 app.click(double=True)
-                self.assertEqual(["mailto:"] * after_double, app.hand_offs(after_double))
+                self.assertEqual(["mailto:"] * after_double, self.session.mail_settled(after_double))
                 app.quit()
                 self.assertEqual(before, sorted(os.listdir(app.app_dir)))
 
     def test_tooltip_and_menu_by_keyboard_and_mouse(self):
         app = self.app().start()
-        self.session.hover_tray()
+        # Two small moves: Wine's tooltip timer starts on motion inside the icon.
+        self.session.click_tray(button=None, offset=-2)
+        self.session.click_tray(button=None)
         wh.wait_for(lambda: wexla.CAPTION in self.session.tooltips(), what="the tooltip")
         menu = app.open_menu()
         # The second row opens the icon submenu.
@@ -47,11 +52,14 @@ class Tray(wexla.AppTest):
         wh.wait_for(lambda: self.session.menus(app.exe_name) == [menu], what="the submenu to close")
         self.session.menu_keys(app.exe_name, "Escape")
         self.session.wait_menus_gone(app.exe_name)
-        self.assertEqual([], app.hand_offs(0))
+        self.assertEqual([], self.session.mail_settled())
         app.choose("Save settings")
         app.says("No changes were made")
         app.answer()
-        self.session.click_last_row(app.open_menu())  # Quit
+        # Quit, the last row, by the mouse: half a row above the menu's bottom border.
+        x, y, width, height = self.session.geometry(app.open_menu())
+        self.session.xdotool("mousemove", "--sync", x + width // 2, y + height - LAST_ROW_UP)
+        self.session.xdotool("click", wh.X_LEFT)
         app.program.wait_exit()
         self.session.wait_tray_empty()
         self.assertEqual([app.exe_name], os.listdir(app.app_dir))
@@ -71,7 +79,7 @@ class Tray(wexla.AppTest):
         self.session.wait_menus_gone(app.exe_name)
         self.assertEqual(empty_cell, self.session.tray_pixels(icon=2), "icon added twice")
         app.click()
-        self.assertEqual(["mailto:"], app.hand_offs(1))
+        self.assertEqual(["mailto:"], self.session.mail_settled(1))
 
     def test_a_second_start_ends_and_the_first_copy_still_answers(self):
         app, elsewhere = self.app().start(), self.app()
@@ -82,7 +90,7 @@ class Tray(wexla.AppTest):
             self.assertEqual(0, program.wait_exit(SECOND_START_TIMEOUT), second)
         self.assertEqual(empty_cell, self.session.tray_pixels(icon=2), "a second icon")
         app.click()
-        self.assertEqual(["mailto:"], app.hand_offs(1))
+        self.assertEqual(["mailto:"], self.session.mail_settled(1))
         # The mark goes with the icon at Quit, though the About window keeps the copy running.
         app.choose("About")
         app.window(wexla.ABOUT_TITLE)
@@ -106,19 +114,18 @@ class Tray(wexla.AppTest):
                                       stdout=log, stderr=subprocess.STDOUT,
                                       stdin=subprocess.DEVNULL, start_new_session=True)
         # Whatever the script leaves behind is ended by PID, also when a step fails.
-        self.addCleanup(lambda: [wh.end_pid(pid) for pid in wh.host.leftovers(script.pid, prefix)])
+        leftovers = lambda: [pid for pid, _ in wh.session.prefix_processes(prefix, script.pid)]
+        self.addCleanup(lambda: [os.kill(pid, signal.SIGKILL) for pid in leftovers()])
         display = wh.wait_for(lambda: re.findall(r"virtual display (:\d+)",
                                                   pathlib.Path(log.name).read_text("latin-1")),
                               timeout=RUN_TIMEOUT, what="run.sh's display")[0]
-        shell = wh.shell.Shell()
-        shell.env = dict(env, DISPLAY=display)
+        shell = wh.Shell(dict(env, DISPLAY=display))
         # The first program of a new Wine session also starts Wine's services: allow for it.
         wh.wait_for(shell.tray_window, timeout=RUN_TIMEOUT, what="the icon")
         shell.click_tray(button=wh.X_RIGHT)
-        rows = [row for row in wexla.facts()["rows"] if row is not None]
-        shell.menu_keys("wexla98.exe", *["Down"] * (rows.index("Quit") + 1), "Return")
-        self.assertEqual(0, script.wait(timeout=wh.host.DEFAULT_TIMEOUT))
-        wh.wait_for(lambda: not wh.host.leftovers(script.pid, prefix), what="run.sh to clean up")
+        shell.menu_keys("wexla98.exe", *wexla.menu_keys("Quit"))
+        self.assertEqual(0, script.wait(timeout=wh.session.DEFAULT_TIMEOUT))
+        wh.wait_for(lambda: not leftovers(), what="run.sh to clean up")
         self.assertFalse(os.path.exists("/tmp/.X%s-lock" % display[1:]), "the display stayed")
 
 

@@ -25,11 +25,11 @@ class Windows(wexla.AppTest):
 
     def test_icon_commands_save_quit_and_help(self):
         app = self.app(with_help=True)
-        red = wh.windows_path(wh.write_icon(os.path.join(app.app_dir, "red.ico"), [(16, RED)]))
+        red = wh.windows_path(wh.write_icon(os.path.join(app.app_dir, "red.ico"), RED))
         # Blanks and a comma in the folder: the path must survive the dialog and the file.
         other = os.path.join(self.session.dir, "my icons, new")
         os.mkdir(other)
-        blue = wh.windows_path(wh.write_icon(os.path.join(other, "blue.ico"), [(16, BLUE)]))
+        blue = wh.windows_path(wh.write_icon(os.path.join(other, "blue.ico"), BLUE))
         picture = os.path.join(other, "picture.ico")
         with open(picture, "wb") as png:
             png.write(b"\x89PNG\r\n\x1a\n" + bytes(64))
@@ -92,7 +92,7 @@ class Windows(wexla.AppTest):
         app.keys(wexla.MOUSE_TITLE, "Tab", "Down", "Tab", "space")
         app.window_gone(wexla.MOUSE_TITLE)
         app.click()
-        self.assertEqual(["mailto:"], app.hand_offs(1))
+        self.assertEqual(["mailto:"], self.session.mail_settled(1))
         app.choose("Save settings")
         wh.wait_for(lambda: app.read_settings() == wexla.settings_line("", False),
                     what="single-click mode saved")
@@ -138,12 +138,12 @@ class Windows(wexla.AppTest):
             os.mkdir(os.path.dirname(dll))
             subprocess.run(["%s-w64-mingw32-g++" % arch, "-shared", "-static", "-O2", "-o", dll,
                             os.path.join(os.path.dirname(__file__), "planted_dll.cpp")],
-                           check=True, timeout=wh.host.TOOL_TIMEOUT)
+                           check=True, timeout=wh.TOOL_TIMEOUT)
         # Wine prefers its builtin DLLs; native first makes a planted copy the danger it is on
         # Windows, as the probe's unrestricted load beside it shows.
         env = dict(self.session.env, WINEDLLOVERRIDES="mscoree,mshtml=;comdlg32=n,b")
         probe = shutil.copy(self.session.probe_exe, os.path.dirname(builds["x86_64"]))
-        out = wh.host.run_to_end([wh.host.TOOLS_LOADER, probe, "load", PLANTED], env)[1]
+        out = wh.session.run_to_end([wh.LOADERS["x86_64"], probe, "load", PLANTED], env)[1]
         self.assertEqual(wh.windows_path(builds["x86_64"]).lower(), json.loads(out)["path"].lower())
         app, cwd = self.app(), os.path.join(self.session.dir, "cwd")
         os.mkdir(cwd)

@@ -1,5 +1,5 @@
 // The Win32 roles against a real Windows (Wine): registry reads, the ordinary-file search, file
-// replacement and its handles, icon loading, the notification icon, starting programs, the real
+// replacement and its handles, icon loading, starting programs, the real
 // pop-up menu, the program's lifetime and the mouse window's options. Exit code 0 when every
 // check passes.
 #include "tests/win/win_check.h"
@@ -14,13 +14,12 @@
 #include <windows.h>
 
 #include <array>
+#include <optional>
 #include <string>
 
 namespace {
 
 constexpr const char* kTestKey = "SOFTWARE\\Wexla98Tests";
-// Messages from here on are registered ones (RegisterWindowMessage), shared between programs.
-constexpr UINT kFirstRegisteredMessage = 0xC000;
 // A copy of this test started under another name logs its command line here, beside itself.
 constexpr const char* kStartLogSuffix = ".log";
 constexpr int kStartTries = 100;
@@ -41,22 +40,25 @@ void registryReads() {
   const std::string fits = std::string(1023, 'a') + '\0';
   const std::string tooLong = std::string(1024, 'a') + '\0';
   const DWORD number = 4000000000u; // bit 31 set: a value bit, not a sign
-  RegSetValueExA(key, "fits", 0, REG_SZ, reinterpret_cast<const BYTE*>(fits.data()),
-                 static_cast<DWORD>(fits.size()));
-  RegSetValueExA(key, "long", 0, REG_SZ, reinterpret_cast<const BYTE*>(tooLong.data()),
-                 static_cast<DWORD>(tooLong.size()));
-  RegSetValueExA(key, "empty", 0, REG_SZ, nullptr, 0);
-  RegSetValueExA(key, "number", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&number),
-                 sizeof number);
+  const struct {
+    const char* name;
+    DWORD type;
+    const void* data;
+    std::size_t size;
+    std::optional<std::string> read;
+  } values[] = {{"fits", REG_SZ, fits.data(), fits.size(), std::string(1023, 'a')},
+                {"long", REG_SZ, tooLong.data(), tooLong.size(), std::nullopt},
+                {"empty", REG_SZ, nullptr, 0, ""},
+                {"number", REG_DWORD, &number, sizeof number, "4000000000"}};
   wexla::Win32Registry registry;
-  const auto read = [&](const char* value) {
-    return registry.readRegistryText(wexla::RegistryRoot::LocalMachine, kTestKey, value);
-  };
-  CHECK(read("fits") == std::string(1023, 'a'));
-  CHECK(!read("long"));
-  CHECK(read("empty") == "");
-  CHECK(read("number") == "4000000000");
-  CHECK(!read("missing"));
+  for (const auto& v : values) {
+    RegSetValueExA(key, v.name, 0, v.type, static_cast<const BYTE*>(v.data),
+                   static_cast<DWORD>(v.size));
+    wexla::wincheck::check(
+        registry.readRegistryText(wexla::RegistryRoot::LocalMachine, kTestKey, v.name) == v.read,
+        v.name, __LINE__);
+  }
+  CHECK(!registry.readRegistryText(wexla::RegistryRoot::LocalMachine, kTestKey, "missing"));
   CHECK(!registry.readRegistryText(wexla::RegistryRoot::LocalMachine, "SOFTWARE\\NoSuchKey98",
                                    "fits"));
   RegCloseKey(key);
@@ -126,21 +128,6 @@ void icons(wexla::Win32Pictures& pictures, const std::string& dir) {
   CHECK(pictures.loadIcon(wexla::Text(dir + "\\missing.ico")) == nullptr);
 }
 
-// The shell takes the program's icon record, added, modified and deleted, with a message of
-// the program's own.
-void notificationIcon(wexla::Win32Pictures& pictures) {
-  HWND window = CreateWindowExA(0, "STATIC", "tray test", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr,
-                                GetModuleHandleA(nullptr), nullptr);
-  NOTIFYICONDATAA record = wexla::trayIconRecord(window, wexla::iconHandle(pictures.builtinIcon()));
-  // The program's own message, which no system message or other program's can be.
-  CHECK(record.uCallbackMessage >= WM_APP && record.uCallbackMessage < kFirstRegisteredMessage);
-  CHECK(Shell_NotifyIconA(NIM_ADD, &record));
-  CHECK(Shell_NotifyIconA(NIM_MODIFY, &record));
-  CHECK(Shell_NotifyIconA(NIM_DELETE, &record));
-  CHECK(!Shell_NotifyIconA(NIM_MODIFY, &record));
-  DestroyWindow(window);
-}
-
 // A program in a folder with a blank starts itself, never "<before the blank>.exe", and gets
 // its own path, quoted, as its command line; a document no program opens is refused.
 void shell(const std::string& dir, const std::string& self) {
@@ -163,37 +150,25 @@ void shell(const std::string& dir, const std::string& self) {
   CHECK(!shell.openDocument(wexla::Text(dir + "\\page.nosuchtype98")));
 }
 
-// One row of a built menu as "caption" or "-" for a separator, "caption>" when it opens a
-// sub-menu.
-std::string menuRow(HMENU menu, int position) {
-  std::array<char, 64> caption{};
-  MENUITEMINFOA info{};
-  info.cbSize = sizeof info;
-  info.fMask = MIIM_FTYPE | MIIM_SUBMENU;
-  if (GetMenuItemInfoA(menu, position, TRUE, &info) == FALSE) {
-    return "<missing>";
+// The built menu's rows, "-" for a separator, a sub-menu's rows in brackets after its own.
+std::string menuRows(HMENU menu) {
+  std::string rows;
+  for (int i = 0; i < GetMenuItemCount(menu); ++i) {
+    std::array<char, 64> caption{};
+    GetMenuStringA(menu, i, caption.data(), static_cast<int>(caption.size()), MF_BYPOSITION);
+    HMENU sub = GetSubMenu(menu, i);
+    const bool separator = (GetMenuState(menu, i, MF_BYPOSITION) & MF_SEPARATOR) != 0;
+    rows += (separator ? "-" : caption.data()) + (sub ? "(" + menuRows(sub) + ")" : "") + "|";
   }
-  if ((info.fType & MFT_SEPARATOR) != 0) {
-    return "-";
-  }
-  GetMenuStringA(menu, position, caption.data(), static_cast<int>(caption.size()), MF_BYPOSITION);
-  return std::string(caption.data()) + (info.hSubMenu != nullptr ? ">" : "");
+  return rows;
 }
 
 // The rows in order, against the text the user reads: a change of the menu's data that moves,
 // renames or drops a row fails here.
 void popupMenu() {
   const wexla::OwnedMenu menu = wexla::buildPopupMenu();
-  CHECK(menu.valid());
-  const std::array<const char*, 9> rows{
-      "Mouse configuration", "-", "Icon>", "-", "Save settings", "Help", "About", "-", "Quit"};
-  CHECK_EQ(GetMenuItemCount(menu.get()), rows.size());
-  for (std::size_t i = 0; i < rows.size(); ++i) {
-    wexla::wincheck::check(menuRow(menu.get(), static_cast<int>(i)) == rows[i], rows[i], __LINE__);
-  }
-  HMENU icon = GetSubMenu(menu.get(), 2);
-  CHECK_EQ(GetMenuItemCount(icon), 2);
-  CHECK(menuRow(icon, 0) == "Change icon" && menuRow(icon, 1) == "Restore default icon");
+  CHECK(menuRows(menu.get()) == "Mouse configuration|-|Icon(Change icon|Restore default icon|)|-|"
+                                "Save settings|Help|About|-|Quit|");
 }
 
 // Only the end of the program's own windows ends it: a form that fails half-built posts no quit
@@ -250,7 +225,6 @@ int main() {
   registryReads();
   fileSearchAndReplacement(dir);
   icons(pictures, dir);
-  notificationIcon(pictures);
   shell(dir, path);
   popupMenu();
   programLifetime();

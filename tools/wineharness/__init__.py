@@ -3,13 +3,13 @@ package tests and the benchmark. Import with PYTHONPATH=<repo>/tools.
 
     with wineharness.Session(arch="i686") as session:    # display, prefix, keeper, mail log
         program = session.start(exe, cwd=folder)          # tracked by Linux PID
-        session.click_tray(button=wineharness.X_RIGHT)    # icon 1 of Wine's tray window
+        session.click_tray(button=wineharness.X_RIGHT)    # the first icon of Wine's tray
         session.menu_keys(program.exe_name, "Down", "Return")
         session.mail_settled()                            # ["mailto:"] per hand-off so far
 
-host.py: loaders, whether this kernel runs them, prefixes, Xvfb, wait_for (every wait polls
-with a timeout), ending processes by PID. session.py: a session's display, prefix copy,
-programs, probe and mail log. shell.py: the tray, menus, X windows, keys and pixels.
+session.py: the host (loaders, whether this kernel runs them, prefixes, Xvfb, wait_for: every
+wait polls with a timeout, ending processes by PID), a session's display, prefix copy,
+programs, probe and mail log, and the shell there: the tray, menus, X windows, keys, pixels.
 wexla.py: Wexla 98 as a person meets it, and AppTest, one session per test class.
 probe.cpp: the helper inside the prefix for what only a Win32 process can see.
 
@@ -20,9 +20,9 @@ program: ran natively" or "not run: this kernel runs no 32-bit programs ...").""
 import os
 import subprocess
 
-from .host import TOOL_TIMEOUT, HarnessError, end_pid, end_process, loader, wait_for  # noqa: F401
-from .session import NOT_RUN_EXIT, NotRunnable, Session  # noqa: F401
-from .shell import SEPARATE_CLICK_GAP_S, X_LEFT, X_RIGHT, count_colour  # noqa: F401
+from .session import (LOADERS, SEPARATE_CLICK_GAP_S, TOOL_TIMEOUT, TRAY_NAME, X_LEFT,  # noqa: F401
+                      X_RIGHT, HarnessError, NotRunnable, Session, Shell, arch_unavailable,
+                      count_colour, end_process, wait_for)
 
 
 def windows_path(path):
@@ -30,9 +30,8 @@ def windows_path(path):
     return "Z:" + os.path.abspath(path).replace("/", "\\")
 
 
-def write_icon(path, images):
-    """An icon file of one-colour images [(side, (r, g, b)), ...], made by ImageMagick."""
-    sizes = [arg for side, colour in images
-             for arg in ("-size", "%dx%d" % (side, side), "xc:rgb(%d,%d,%d)" % colour)]
-    subprocess.run(["convert", *sizes, path], check=True, timeout=TOOL_TIMEOUT)
+def write_icon(path, colour, side=16):
+    """An icon file of one one-colour image, made by ImageMagick."""
+    subprocess.run(["convert", "-size", "%dx%d" % (side, side), "xc:rgb(%d,%d,%d)" % colour,
+                    path], check=True, timeout=TOOL_TIMEOUT)
     return path

@@ -73,7 +73,7 @@ int listWindows() {
     GetClientRect(w, &client);
     POINT origin = {0, 0};
     ClientToScreen(w, &origin);
-    std::printf("{\"hwnd\": %llu, \"class\": %s, \"title\": %s, \"pid\": %lu, \"visible\": %s, "
+    std::printf("{\"hwnd\": %llu, \"cls\": %s, \"title\": %s, \"pid\": %lu, \"visible\": %s, "
                 "\"x\": %ld, \"y\": %ld, \"width\": %ld, \"height\": %ld}\n",
                 static_cast<unsigned long long>(reinterpret_cast<UINT_PTR>(w)),
                 quoted(classOf(w)).c_str(), quoted(textOf(w)).c_str(), processOf(w),
@@ -81,17 +81,6 @@ int listWindows() {
                 client.bottom);
   }
   return kExitOk;
-}
-
-int printTooltips() {
-  int found = kExitNotFound;
-  for (HWND w : topLevelWindows()) {
-    if (IsWindowVisible(w) && classOf(w) == kTooltipClass) {
-      std::printf("{\"text\": %s}\n", quoted(textOf(w)).c_str());
-      found = kExitOk;
-    }
-  }
-  return found;
 }
 
 // The texts of the controls of the visible windows with this caption.
@@ -167,27 +156,22 @@ int restartShell(const char* mainClass, const char* idText) {
   return kExitOk;
 }
 
-// Windows process ids differ from the Linux ids the harness holds; this maps exe names to them.
-int listProcesses() {
+// Windows process ids differ from the Linux ids the harness holds: the process is found by its
+// exe name.
+int printGuiResources(const char* exeName) {
   HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-  if (snapshot == INVALID_HANDLE_VALUE)
-    return kExitNotFound;
   PROCESSENTRY32 entry = {};
   entry.dwSize = sizeof entry;
-  for (BOOL more = Process32First(snapshot, &entry); more; more = Process32Next(snapshot, &entry))
-    std::printf("{\"pid\": %lu, \"exe\": %s}\n", entry.th32ProcessID,
-                quoted(entry.szExeFile).c_str());
+  BOOL more = snapshot != INVALID_HANDLE_VALUE && Process32First(snapshot, &entry);
+  for (; more && lstrcmpiA(entry.szExeFile, exeName) != 0; more = Process32Next(snapshot, &entry)) {
+  }
   CloseHandle(snapshot);
-  return kExitOk;
-}
-
-int printGuiResources(const char* pidText) {
-  HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION, FALSE,
-                               static_cast<DWORD>(std::strtoul(pidText, nullptr, 0)));
+  HANDLE process =
+      more ? OpenProcess(PROCESS_QUERY_INFORMATION, FALSE, entry.th32ProcessID) : nullptr;
   if (!process)
     return kExitNotFound;
-  std::printf("{\"gdi\": %lu, \"user\": %lu}\n", GetGuiResources(process, GR_GDIOBJECTS),
-              GetGuiResources(process, GR_USEROBJECTS));
+  std::printf("{\"pid\": %lu, \"gdi\": %lu, \"user\": %lu}\n", entry.th32ProcessID,
+              GetGuiResources(process, GR_GDIOBJECTS), GetGuiResources(process, GR_USEROBJECTS));
   CloseHandle(process);
   return kExitOk;
 }
@@ -211,8 +195,6 @@ int main(int argc, char** argv) {
       Sleep(INFINITE);
   if (command == "windows")
     return listWindows();
-  if (command == "tooltip")
-    return printTooltips();
   if (command == "texts" && argc == 3)
     return printTexts(argv[2]);
   if (command == "click" && argc == 4)
@@ -225,16 +207,12 @@ int main(int argc, char** argv) {
   }
   if (command == "shell-restart" && argc == 4)
     return restartShell(argv[2], argv[3]);
-  if (command == "processes")
-    return listProcesses();
   if (command == "gui-resources" && argc == 3)
     return printGuiResources(argv[2]);
   if (command == "load" && argc == 3)
     return loadLibrary(argv[2]);
-  std::fprintf(
-      stderr,
-      "usage: wexla_probe keeper | windows | tooltip | texts CAPTION | click CAPTION BUTTON |\n"
-      "  icon-exists CLASS ID |\n"
-      "  shell-restart CLASS ID | processes | gui-resources PID | load DLL\n");
+  std::fprintf(stderr,
+               "usage: wexla_probe keeper | windows | texts CAPTION | click CAPTION BUTTON |\n"
+               "  icon-exists CLASS ID | shell-restart CLASS ID | gui-resources EXE | load DLL\n");
   return kExitUsage;
 }

@@ -1,59 +1,255 @@
 """A Session: a private Xvfb display and a copy of one booted Wine prefix, the programs started
-in it (tracked by Linux PID), the probe inside it and the mail hand-off log."""
+in it (tracked by Linux PID), the probe inside it and the mail hand-off log; and the shell there
+driven as a person drives it: Wine's tray and its icons, pop-up menus, windows by their X
+windows, keys and pixels. Also what the host gives: the Wine loaders and whether this kernel
+runs them, prefixes, and the waiting and ending of processes."""
 
 import atexit
 import json
 import os
+import select
 import shutil
 import signal
 import subprocess
 import tempfile
 import time
 
-from . import host
-from .host import HarnessError, wait_for
-from .shell import Shell
-
+LOADERS = {"x86_64": "/usr/lib/wine/wine64", "i686": "/usr/lib/wine/wine"}
+# Wine's own tools (reg, wineboot, winebrowser) are 64-bit in any session.
+TOOLS_LOADER = LOADERS["x86_64"]
+WINESERVER = "/usr/lib/wine/wineserver"
+WINE_FONTS = "/usr/share/wine/fonts"  # the fonts-wine package
+# Where a PE file's header starts is stored at 0x3C; the header names the machine.
+PE_OFFSET_AT, PE_HEAD_BYTES, I386_MACHINE = 0x3C, 4096, b"\x4c\x01"
+SCREEN_GEOMETRY = "1024x768x24"
+# Wine 8 draws a taskbar with its notification area in a virtual desktop of this name only.
+DESKTOP, DESKTOP_SIZE = "shell", SCREEN_GEOMETRY.rsplit("x", 1)[0]
+EXPLORER_KEY = r"HKCU\Software\Wine\Explorer"
+# Only how long a failing wait lasts: on two CPUs shared with compilers, a menu once took over
+# 20 s to show after its click.
+DEFAULT_TIMEOUT = 45.0
+POLL_INTERVAL = 0.1
+END_GRACE = 3.0
+TOOL_TIMEOUT = 60.0
+BOOT_TIMEOUT = 180.0
 # Exit code of a test run that did not run: ctest reports it as "not run", never as passed.
 NOT_RUN_EXIT = 77
 # Opens the line that tells how a session's 32-bit programs ran; scripts/test.sh collects them.
 WAY_LINE = "32-bit program:"
 HAND_OFF_KEY = r"HKCU\Software\Wine\WineBrowser"
 MAIL_MARKER = "mailto:sentinel-"  # hand-offs of the harness itself, see mail_settled
+
+TRAY_NAME = "Wine System Tray"
+# Wine's virtual desktop is an X window named "<desktop name> - Wine desktop".
+DESKTOP_NAME_END = " - Wine desktop$"
+# Wine's own tray lays icons out in NIM_ADD order, one square cell each, as high as the tray.
+TRAY_CELL = 20
+TOOLTIP_CLASS = "tooltips_class32"
+X_LEFT, X_RIGHT = 1, 3
+# Both clicks of a double click within GetDoubleClickTime (500 ms); separate ones further apart.
+DOUBLE_CLICK_DELAY_MS = 80
+SEPARATE_CLICK_GAP_S = 0.8
+# Far from the tray (top left) and from where menus and message boxes open.
+PARKING_POINT = (1000, 700)
+NUDGE_INTERVAL = 0.3
+NUDGE_OFFSET = 2
+# A menu's last row ends this far above its bottom edge (the menu's border and padding); a
+# point half a row above that is inside the row for any of the machine's fonts.
+LAST_ROW_FROM_BOTTOM = 10
+RGB_BYTES = 3
 _live = []
+
+
+class HarnessError(AssertionError):
+    """A wait ran out or a tool failed; an AssertionError, so unittest reports a failure."""
 
 
 class NotRunnable(SystemExit):
     pass  # this host cannot run the session's architecture: the run ends as not run
 
 
-def template_prefix():
-    # The booted prefix every session copies (well under a second against ~10 s for a boot):
-    # $WINEHARNESS_PREFIX, made by `python3 -m wineharness prefix`, or one of our own.
-    path = os.environ.get("WINEHARNESS_PREFIX")
-    if not path or not os.path.isfile(os.path.join(path, "system.reg")):
-        own = tempfile.mkdtemp(prefix="wineharness-template-")
-        atexit.register(shutil.rmtree, own, True)
-        path = os.environ["WINEHARNESS_PREFIX"] = host.boot_prefix(os.path.join(own, "prefix"))
+def wait_for(predicate, timeout=DEFAULT_TIMEOUT, what="condition", interval=POLL_INTERVAL):
+    """Polls predicate until it returns something truthy, and returns that."""
+    deadline = time.monotonic() + timeout
+    while True:
+        value = predicate()
+        if value:
+            return value
+        if time.monotonic() >= deadline:
+            raise HarnessError("timed out after %.1f s waiting for %s" % (timeout, what))
+        time.sleep(interval)
+
+
+def end_process(process):
+    """Ends one process we started, by its PID: SIGTERM, then SIGKILL."""
+    if process is None or process.poll() is not None:
+        return
+    process.send_signal(signal.SIGTERM)
+    try:
+        process.wait(timeout=END_GRACE)
+    except subprocess.TimeoutExpired:
+        process.kill()
+        process.wait(timeout=END_GRACE)
+
+
+def prefix_processes(prefix, sid=None):
+    """(PID, program) of every process of a Wine prefix, or of a Linux session."""
+    wanted = ("WINEPREFIX=" + prefix).encode()
+    for entry in filter(str.isdigit, os.listdir("/proc")):
+        try:
+            with open("/proc/%s/stat" % entry) as stat:
+                in_sid = int(stat.read().rsplit(")", 1)[1].split()[3])
+            with open("/proc/%s/environ" % entry, "rb") as environ:
+                variables = environ.read().split(b"\0")
+            with open("/proc/%s/cmdline" % entry, "rb") as cmdline:
+                program = cmdline.read().split(b"\0")[0].decode("latin-1")
+        except (OSError, IndexError, ValueError):
+            continue  # ended meanwhile
+        if in_sid == sid or wanted in variables:
+            yield int(entry), program
+
+
+def run_to_end(argv, env, cwd=None, timeout=TOOL_TIMEOUT):
+    """Runs a program to its end; returns (exit code, stdout bytes). Output goes through a file:
+    a wineserver the program happens to start would hold a pipe open long after it ends."""
+    with tempfile.TemporaryFile() as out:
+        process = subprocess.Popen([str(a) for a in argv], env=env, cwd=cwd,
+                                   stdin=subprocess.DEVNULL, stdout=out,
+                                   stderr=subprocess.DEVNULL)
+        try:
+            code = process.wait(timeout=timeout)
+        except subprocess.TimeoutExpired:
+            end_process(process)
+            raise HarnessError("%s did not finish within %.0f s" % (argv[0], timeout))
+        out.seek(0)
+        return code, out.read()
+
+
+def base_env(prefix, display=None):
+    env = dict(os.environ, WINEPREFIX=prefix, WINEDEBUG="-all",
+               WINEDLLOVERRIDES="mscoree,mshtml=")
+    # The host's own desktop must never leak into a test.
+    for name in ("WAYLAND_DISPLAY", "DBUS_SESSION_BUS_ADDRESS", "DISPLAY"):
+        env.pop(name, None)
+    if display is not None:
+        env["DISPLAY"] = ":%d" % display
+    return env
+
+
+def wineserver(env, *flags):
+    for flag in flags:
+        try:
+            subprocess.run([WINESERVER, flag], env=env, timeout=TOOL_TIMEOUT,
+                           stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        except subprocess.TimeoutExpired:
+            pass  # a hung server is killed with the prefix's processes by the caller
+
+
+def link_ui_fonts(prefix):
+    """Gives the prefix Wine's stand-ins for the Windows UI fonts: Debian's Wine does not look
+    in the fonts-wine folder by itself, and a wider Linux font makes texts overflow."""
+    fonts = os.path.join(prefix, "drive_c", "windows", "Fonts")
+    os.makedirs(fonts, exist_ok=True)
+    for name in os.listdir(WINE_FONTS) if os.path.isdir(WINE_FONTS) else ():
+        if not os.path.lexists(os.path.join(fonts, name)):
+            os.symlink(os.path.join(WINE_FONTS, name), os.path.join(fonts, name))
+
+
+def boot_prefix(path):
+    """Makes a Wine prefix at path (~10 s); needs no display."""
+    env = base_env(path)
+    try:
+        code, _ = run_to_end([TOOLS_LOADER, "wineboot", "-i"], env, timeout=BOOT_TIMEOUT)
+    finally:
+        wineserver(env, "-w")
+    if code != 0:
+        raise HarnessError("wineboot failed (%d) for %s" % (code, path))
+    link_ui_fonts(path)
     return path
 
 
 def copy_prefix(target):
-    subprocess.run(["cp", "-a", template_prefix(), target], check=True,
-                   timeout=host.TOOL_TIMEOUT)
+    """A copy of the booted prefix every session starts from (well under a second against ~10 s
+    for a boot): $WINEHARNESS_PREFIX, made by `python3 -m wineharness prefix`, or our own."""
+    path = os.environ.get("WINEHARNESS_PREFIX")
+    if not path or not os.path.isfile(os.path.join(path, "system.reg")):
+        own = tempfile.mkdtemp(prefix="wineharness-template-")
+        atexit.register(shutil.rmtree, own, True)
+        path = os.environ["WINEHARNESS_PREFIX"] = boot_prefix(os.path.join(own, "prefix"))
+    subprocess.run(["cp", "-a", path, target], check=True, timeout=TOOL_TIMEOUT)
     return target
+
+
+def reg_add(env, key, name, data, kind="REG_SZ"):
+    code, _ = run_to_end([TOOLS_LOADER, "reg", "add", key, "/v", name, "/t", kind, "/d", data,
+                          "/f"], env)
+    if code != 0:
+        raise HarnessError("reg add %s /v %s failed (%d)" % (key, name, code))
+
+
+def set_log_pixels(env, dpi):
+    """Sets the screen's DPI for the programs the prefix of env starts from now on."""
+    reg_add(env, r"HKCU\Control Panel\Desktop", "LogPixels", dpi, "REG_DWORD")
+
+
+def loader_for(exe):
+    """The loader for a PE file, by the machine its header names."""
+    with open(exe, "rb") as data:
+        head = data.read(PE_HEAD_BYTES)
+    at = int.from_bytes(head[PE_OFFSET_AT:PE_OFFSET_AT + 4], "little")
+    return LOADERS["i686" if head[at + 4:at + 6] == I386_MACHINE else "x86_64"]
+
+
+def arch_unavailable(arch):
+    """None when this kernel runs arch's Wine loader, else the reason in plain words. The
+    32-bit loader is itself a 32-bit program: a kernel without 32-bit support refuses it."""
+    loader = LOADERS[arch]
+    if not os.access(loader, os.X_OK):
+        return "no Wine loader %s (Debian package %s)" % (
+            loader, "wine32:i386" if arch == "i686" else "wine64")
+    try:
+        subprocess.run([loader, "--version"], stdout=subprocess.DEVNULL,
+                       stderr=subprocess.DEVNULL, timeout=TOOL_TIMEOUT)
+    except OSError as error:
+        return "this kernel runs no %s programs (%s: %s)" % (
+            "32-bit" if arch == "i686" else arch, loader, error.strerror)
+    return None
 
 
 def require(arch):
     """Says how the session's 32-bit programs run, and ends the run as not run where the host
     cannot run arch's programs: never a silent pass."""
-    reason = host.arch_unavailable(arch)
+    reason = arch_unavailable(arch)
     if arch == "i686":
         print("%s %s" % (WAY_LINE, "not run: " + reason if reason else "ran natively"),
               flush=True)
     if reason:
         print("NOT RUN: the %s tests did not run: %s." % (arch, reason), flush=True)
         raise NotRunnable(NOT_RUN_EXIT)
+
+
+def start_xvfb(log_dir):
+    """Starts Xvfb on a free display number of its own choosing; returns (process, number)
+    once it accepts clients, which is when it names the number."""
+    read, write = os.pipe()
+    with open(os.path.join(log_dir, "xvfb.log"), "wb") as log:
+        process = subprocess.Popen(["Xvfb", "-displayfd", str(write), "-screen", "0",
+                                    SCREEN_GEOMETRY, "-nolisten", "tcp", "-noreset"],
+                                   stdout=log, stderr=subprocess.STDOUT, pass_fds=(write,))
+    os.close(write)
+    with os.fdopen(read) as named:
+        ready = select.select([named], [], [], DEFAULT_TIMEOUT)[0]
+        number = named.readline().strip() if ready else ""
+    if not number.isdigit():
+        end_process(process)
+        raise HarnessError("Xvfb named no display (see %s)" % log.name)
+    return process, int(number)
+
+
+def count_colour(rgb_bytes, colour):
+    wanted = bytes(colour)
+    return sum(1 for i in range(0, len(rgb_bytes), RGB_BYTES)
+               if rgb_bytes[i:i + RGB_BYTES] == wanted)
 
 
 class Program:
@@ -64,19 +260,201 @@ class Program:
     def running(self):
         return self.process.poll() is None
 
-    def wait_exit(self, timeout=host.DEFAULT_TIMEOUT):
+    def wait_exit(self, timeout=DEFAULT_TIMEOUT):
         wait_for(lambda: not self.running(), timeout, "%s to exit" % self.exe_name)
         return self.process.returncode
+
+
+class Shell:
+    """The shell on a display: needs self.env (DISPLAY among it) and, for what only a Win32
+    process sees, self.probe."""
+
+    def __init__(self, env=None):
+        self.env = env
+
+    def xdotool(self, *args, check=True):
+        try:
+            result = subprocess.run(["xdotool", *map(str, args)], env=self.env,
+                                    timeout=TOOL_TIMEOUT, capture_output=True, text=True)
+        except subprocess.TimeoutExpired:
+            raise HarnessError("xdotool %s hung" % " ".join(map(str, args)))
+        if check and result.returncode != 0:
+            raise HarnessError("xdotool %s failed: %s" % (" ".join(map(str, args)),
+                                                          result.stderr.strip()))
+        return result.stdout
+
+    def search(self, *criteria):
+        """Visible X windows matching xdotool search criteria, as ids."""
+        return [int(w) for w in self.xdotool("search", "--onlyvisible", *criteria,
+                                             check=False).split()]
+
+    def name(self, window):
+        return self.xdotool("getwindowname", window, check=False).strip()
+
+    def geometry(self, window):
+        """(x, y, width, height); with no window manager that is the client area."""
+        out = self.xdotool("getwindowgeometry", "--shell", window)
+        values = dict(line.split("=", 1) for line in out.split() if "=" in line)
+        return tuple(int(values[k]) for k in ("X", "Y", "WIDTH", "HEIGHT"))
+
+    def pixels(self, window, crop=None):
+        """Raw RGB bytes of an X window, or of a "WxH+X+Y" part of it."""
+        argv = ["import", "-window", str(window)] + (["-crop", crop, "+repage"] if crop else [])
+        result = subprocess.run(argv + ["-depth", "8", "rgb:-"], env=self.env,
+                                timeout=TOOL_TIMEOUT, capture_output=True)
+        if result.returncode != 0:
+            raise HarnessError("import failed: %s" % result.stderr.decode(errors="replace"))
+        return result.stdout
+
+    def keys(self, window, *keys):
+        """Types keys into an X window through XTEST, as a person would: X focus moves there
+        first, for `key --window` is lost whenever focus is elsewhere."""
+        for key in keys:
+            self.xdotool("windowfocus", "--sync", window)
+            self.xdotool("key", key)
+
+    def move_away(self):
+        # No --sync: xdotool would wait forever when the pointer is already there.
+        self.xdotool("mousemove", *PARKING_POINT)
+
+    # ----- the tray -----
+
+    def tray_window(self):
+        """Wine's own tray window, shown while it holds icons, or else the taskbar of a virtual
+        desktop (always there) once an icon shows in its notification area."""
+        found = self.search("--name", "^%s$" % TRAY_NAME)
+        if found:
+            return found[0]
+        for desktop in self.search("--name", DESKTOP_NAME_END):
+            width = self.geometry(desktop)[2]
+            for window in self.search("--classname", "^explorer\\.exe$"):
+                if (window != desktop and self.geometry(window)[2] == width
+                        and not self.name(window) and self._cell_drawn(window, 1)):
+                    return window
+        return None
+
+    def wait_tray(self):
+        return wait_for(self.tray_window, what="the tray window to show")
+
+    def wait_tray_empty(self):
+        """Waits until Wine unmapped its tray window, ~2 s after its last icon went: a new icon
+        before that would be hidden."""
+        wait_for(lambda: self.tray_window() is None, what="the tray window to go")
+
+    def _cell(self, tray, icon):
+        """(left edge of icon number `icon`, cell size): Wine's own tray lays the icons out
+        from its left end in the order they were added, the taskbar from its right end."""
+        _, _, width, cell = self.geometry(tray)
+        return (cell * (icon - 1) if self.name(tray) == TRAY_NAME else width - cell * icon), cell
+
+    def tray_pixels(self, icon=1, tray=None):
+        tray = tray or self.wait_tray()
+        left, cell = self._cell(tray, icon)
+        return self.pixels(tray, "%dx%d+%d+0" % (cell, cell, left))
+
+    def _cell_drawn(self, tray, icon):
+        """Whether an icon has been drawn in a cell: it holds more than one colour."""
+        rgb = self.tray_pixels(icon, tray)
+        return len({rgb[i:i + RGB_BYTES] for i in range(0, len(rgb), RGB_BYTES)}) > 1
+
+    def icon_shown(self, icon=1):
+        tray = self.tray_window()
+        return tray is not None and self._cell_drawn(tray, icon)
+
+    def click_tray(self, button=X_LEFT, double=False, offset=0):
+        """Clicks the first icon (in the order the icons were added); a click on no button
+        only points at it."""
+        tray = self.wait_tray()
+        left, cell = self._cell(tray, 1)
+        # Nothing keeps the tray on top; a later window may cover it.
+        self.xdotool("windowraise", tray, check=False)
+        self.xdotool("mousemove", "--window", tray, left + cell // 2 + offset,
+                     cell // 2 + offset)
+        if button:
+            self.xdotool("click", *(["--repeat", 2, "--delay", DOUBLE_CLICK_DELAY_MS] if double
+                                    else []), button)
+
+    def clear_tray(self):
+        """Waits until the tray window went after its programs ended. Wine drops a killed
+        program's icon only when it next tells the dead window about the mouse, so the pointer
+        passes over the tray meanwhile."""
+        nudge = [NUDGE_OFFSET]
+
+        def gone():
+            tray = self.tray_window()
+            if tray is None:
+                self.move_away()
+                return True
+            nudge[0] = -nudge[0]
+            self.xdotool("mousemove", "--window", tray, TRAY_CELL // 2 + nudge[0],
+                         TRAY_CELL // 2 + nudge[0], check=False)
+            return False
+        wait_for(gone, what="the tray to empty", interval=NUDGE_INTERVAL)
+
+    # ----- pop-up menus -----
+
+    def menus(self, exe_name):
+        """A program's open pop-up menus: its visible X windows with an empty name, the menu
+        first, then open submenus."""
+        return [w for w in self.search("--classname", "^%s$" % exe_name) if not self.name(w)]
+
+    def wait_menus(self, exe_name, count=1):
+        return wait_for(lambda: (lambda m: m if len(m) >= count else None)(self.menus(exe_name)),
+                        what="%d menu window(s) of %s" % (count, exe_name))
+
+    def wait_menus_gone(self, exe_name):
+        wait_for(lambda: not self.menus(exe_name), what="the menus of %s to close" % exe_name)
+
+    def menu_keys(self, exe_name, *keys):
+        """Types keys into the innermost open menu: Right opens a submenu, Escape closes one.
+        Keys reach a Wine menu only when its program took the foreground before opening it."""
+        for key in keys:
+            self.keys(max(self.wait_menus(exe_name)), key)
+
+    def close_menus(self, exe_name):
+        """Escapes out of any open menu: one left open when its program dies keeps Wine's
+        tray from delivering later clicks."""
+        def escaped():
+            menus = self.menus(exe_name)
+            if menus:
+                self.xdotool("windowfocus", max(menus), check=False)
+                self.xdotool("key", "Escape", check=False)
+            return not menus
+        wait_for(escaped, what="the menus of %s to close" % exe_name, interval=NUDGE_INTERVAL)
+
+    # ----- windows -----
+
+    def windows(self, **wanted):
+        """Top-level Win32 windows as the probe sees them ({"hwnd", "cls", "title", "pid" (a
+        Windows process id), "visible", "x", "y", "width", "height"}), with the wanted values."""
+        return [w for w in self.probe("windows") or []
+                if all(w[key] == value for key, value in wanted.items())]
+
+    def tooltips(self):
+        return [w["title"] for w in self.windows(cls=TOOLTIP_CLASS, visible=True)]
+
+    def texts(self, title):
+        """The texts of the controls of the visible windows with this title."""
+        return [o["text"] for o in self.probe("texts", title) or []]
+
+    def x_windows(self, linux_pid, title):
+        """A program's own visible X windows with this title (the tray's tooltip may carry the
+        same name, but belongs to the shell)."""
+        return self.search("--all", "--pid", linux_pid, "--name", "^%s$" % title)
+
+    def x_window(self, linux_pid, title):
+        return wait_for(lambda: (self.x_windows(linux_pid, title) or [None])[-1],
+                        what="the X window %r" % title)
 
 
 class Session(Shell):
     """Xvfb + prefix copy + a keeper process; a context manager, or call close().
 
     arch: "x86_64" or "i686" (default $WINEHARNESS_ARCH, else x86_64). probe: probe.exe of
-    either architecture (default $WINEHARNESS_PROBE). dpi: the screen's LogPixels (default
-    96). desktop: the programs show in Wine's virtual desktop with its taskbar (pictures)."""
+    either architecture (default $WINEHARNESS_PROBE). desktop: the programs show in Wine's
+    virtual desktop, with frames, captions and the taskbar's notification area (pictures)."""
 
-    def __init__(self, arch=None, probe=None, dpi=None, desktop=False):
+    def __init__(self, arch=None, probe=None, desktop=False):
         self.arch = arch or os.environ.get("WINEHARNESS_ARCH", "x86_64")
         self.probe_exe = probe or os.environ.get("WINEHARNESS_PROBE", "")
         if not os.path.isfile(self.probe_exe):
@@ -88,15 +466,14 @@ class Session(Shell):
         try:
             require(self.arch)
             self.prefix = copy_prefix(os.path.join(self.dir, "prefix"))
-            self.xvfb, self.display = host.start_xvfb(self.dir)
-            self.env = host.base_env(self.prefix, self.display)
-            if dpi is not None:
-                host.set_log_pixels(self.env, dpi)
+            self.xvfb, self.display = start_xvfb(self.dir)
+            self.env = base_env(self.prefix, self.display)
             if desktop:
-                host.use_virtual_desktop(self.env)
+                reg_add(self.env, EXPLORER_KEY, "Desktop", DESKTOP)
+                reg_add(self.env, EXPLORER_KEY + r"\Desktops", DESKTOP, DESKTOP_SIZE)
             # A program starts in about half the time while another keeps the prefix's
             # Wine session alive.
-            self.keeper = self.spawn([host.loader_for(self.probe_exe), self.probe_exe, "keeper"],
+            self.keeper = self.spawn([loader_for(self.probe_exe), self.probe_exe, "keeper"],
                                      "keeper")
             self.log_mail()
         except BaseException:
@@ -105,12 +482,12 @@ class Session(Shell):
 
     def close(self):
         for program in self.programs:
-            host.end_process(program.process)
+            end_process(program.process)
         self.programs = []
-        host.end_process(self.keeper)
+        end_process(self.keeper)
         if self.env:
-            host.wineserver(self.env, "-k", "-w")
-        host.end_process(self.xvfb)
+            wineserver(self.env, "-k", "-w")
+        end_process(self.xvfb)
         if os.environ.get("WINEHARNESS_KEEP") != "1":
             shutil.rmtree(self.dir, ignore_errors=True)
         self.env = self.xvfb = self.keeper = None
@@ -132,38 +509,35 @@ class Session(Shell):
     def start(self, exe, cwd=None, env=None):
         """Starts a program of the session's architecture; exe is a Linux or Windows path."""
         name = exe.replace("\\", "/").rsplit("/", 1)[-1]
-        program = Program(self.spawn([host.LOADERS[self.arch], exe], name, cwd, env), name)
+        program = Program(self.spawn([LOADERS[self.arch], exe], name, cwd, env), name)
         self.programs.append(program)
         return program
 
     def stop(self, program):
-        host.end_process(program.process)
+        end_process(program.process)
         if program in self.programs:
             self.programs.remove(program)
 
     def prefix_programs(self):
         """Linux PIDs of the prefix's Windows programs outside the system folder, also those
         started by others (a shortcut, an uninstaller going on from a copy of itself)."""
-        wanted = ("WINEPREFIX=%s" % self.prefix).encode()
-        return [pid for pid, _, variables, program in host.linux_processes()
-                if wanted in variables and program[1:3] == ":\\"
-                and not program.lower().startswith("c:\\windows\\")]
+        return [pid for pid, program in prefix_processes(self.prefix)
+                if program[1:3] == ":\\" and not program.lower().startswith("c:\\windows\\")]
 
-    def wine(self, *args, check=True, loader=host.TOOLS_LOADER):
+    def wine(self, *args, check=True, loader=TOOLS_LOADER):
         """Runs a Windows command-line program to its end; returns (exit code, output text)."""
-        code, out = host.run_to_end([loader, *args], self.env, self.dir)
+        code, out = run_to_end([loader, *args], self.env, self.dir)
         if check and code != 0:
             raise HarnessError("wine %s failed (%d)" % (" ".join(map(str, args)), code))
         return code, out.decode("latin-1")
 
     def probe(self, *args):
         """Runs the probe; returns its JSON objects, or None when it found nothing."""
-        code, out = host.run_to_end([host.loader_for(self.probe_exe), self.probe_exe, *args],
-                                    self.env, self.dir)
+        code, out = self.wine(self.probe_exe, *args, check=False,
+                              loader=loader_for(self.probe_exe))
         if code not in (0, 1):
             raise HarnessError("probe %s exited %d" % (" ".join(map(str, args)), code))
-        return [json.loads(line) for line in out.decode("latin-1").splitlines()] if code == 0 \
-            else None
+        return [json.loads(line) for line in out.splitlines()] if code == 0 else None
 
     def reg_values(self, key):
         """A key's values as {name: (type, data)} in the session's view, or None."""
@@ -191,7 +565,7 @@ class Session(Shell):
             out.write('#!/bin/sh\nfor a in "$@"; do printf "%%s %%s\\n" "$(date +%%s.%%N)" "$a"'
                       ' >> "%s"; done\n' % self.mail_log)
         os.chmod(script, 0o755)
-        self.wine("reg", "add", HAND_OFF_KEY, "/v", "Mailers", "/d", script, "/f")
+        reg_add(self.env, HAND_OFF_KEY, "Mailers", script)
 
     def hand_offs(self):
         """Every logged mail hand-off as (time.time() reading, argument)."""
@@ -206,15 +580,14 @@ class Session(Shell):
         if os.path.exists(self.mail_log):
             os.remove(self.mail_log)
 
-    def wait_mail(self, count):
-        # Markers don't count: one logged before a click must not stand in for its hand-off.
-        return wait_for(lambda: len([a for _, a in self.hand_offs()
-                                     if not a.startswith(MAIL_MARKER)]) >= count,
-                        what="%d mail hand-off(s)" % count)
-
-    def mail_settled(self):
-        """The arguments handed off so far, proven complete: a marked hand-off through the same
-        path comes back only after anything handed off earlier was logged."""
+    def mail_settled(self, count=0):
+        """The arguments handed off so far, once there are count of them, proven complete: a
+        marked hand-off through the same path comes back only after anything handed off
+        earlier was logged. Markers don't count: one logged before a click must not stand in
+        for its hand-off."""
+        def ours():
+            return [arg for _, arg in self.hand_offs() if not arg.startswith(MAIL_MARKER)]
+        wait_for(lambda: len(ours()) >= count, what="%d mail hand-off(s)" % count)
         marker = "%s%d" % (MAIL_MARKER, time.monotonic_ns())
         self.wine("winebrowser", marker)
         args = wait_for(lambda: (lambda a: a if marker in a else None)(

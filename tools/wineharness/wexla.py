@@ -9,9 +9,7 @@ import shutil
 import tempfile
 import unittest
 
-from .host import HarnessError, wait_for
-from .session import Session
-from .shell import X_RIGHT
+from .session import X_RIGHT, HarnessError, Session, wait_for
 
 CAPTION = "Wexla 98"
 SETTINGS_NAME = "wexla.ini"
@@ -48,32 +46,42 @@ def settings_line(icon, double_click):
     return ('"%s",%s\r\n' % (icon, "#TRUE#" if double_click else "#FALSE#")).encode("latin-1")
 
 
+def menu_keys(item, subitem=None):
+    """The keys that choose a menu row from a menu just opened; Right opens a submenu with its
+    first row selected."""
+    keys = ["Down"] * ([row for row in facts()["rows"] if row is not None].index(item) + 1)
+    if subitem is not None:
+        keys += ["Right"] + ["Down"] * facts()["submenu"].index(subitem)
+    return keys + ["Return"]
+
+
 class App:
     """The program copied into app_dir (its program folder) and driven in a session."""
 
-    def __init__(self, session, exe, app_dir=None, with_help=False):
+    def __init__(self, session, exe, with_help=False):
         self.session = session
         self.exe_name = os.path.basename(exe)
-        self.app_dir = app_dir or tempfile.mkdtemp(prefix="program dir-", dir=session.dir)
+        self.app_dir = tempfile.mkdtemp(prefix="program dir-", dir=session.dir)
         for name in (self.exe_name, *HELP_NAMES) if with_help else (self.exe_name,):
             shutil.copy(os.path.join(os.path.dirname(exe), name), self.app_dir)
         self.exe = os.path.join(self.app_dir, self.exe_name)
-        self.settings = os.path.join(self.app_dir, SETTINGS_NAME)
+        self.settings = pathlib.Path(self.app_dir, SETTINGS_NAME)
         self.program = None
 
-    def start(self, cwd=None, ready=True, env=None):
-        """Starts the program (in its folder unless told otherwise); with ready, waits for its
-        icon in the tray."""
+    def start(self, cwd=None, env=None):
+        """Starts the program (in its folder unless told otherwise) and waits until the shell
+        holds its icon."""
         self.session.reset_mail()
         self.program = self.session.start(self.exe, cwd=cwd or self.app_dir, env=env)
-        if ready:
-            wait_for(self.session.icon_shown, START_TIMEOUT, "the program's tray icon")
-            # A drawn cell is not yet a program that answers its icon: the shell must hold the
-            # icon for the program's own window before a click is sure to reach it.
-            ids = (facts()["classes"]["main"], facts()["trayIconId"])
-            wait_for(lambda: self.session.probe("icon-exists", *ids), START_TIMEOUT,
-                     "the shell to hold the program's icon")
+        wait_for(self.session.icon_shown, START_TIMEOUT, "the program's tray icon")
+        # A drawn cell is not yet a program that answers its icon: the shell must hold the
+        # icon for the program's own window before a click is sure to reach it.
+        wait_for(lambda: self.session.probe("icon-exists", *self.icon_ids()), START_TIMEOUT,
+                 "the shell to hold the program's icon")
         return self
+
+    def icon_ids(self):
+        return facts()["classes"]["main"], facts()["trayIconId"]
 
     def running(self):
         return self.program is not None and self.program.running()
@@ -89,10 +97,7 @@ class App:
         self.session.clear_tray()
 
     def read_settings(self):
-        path = pathlib.Path(self.settings)
-        return path.read_bytes() if path.exists() else None
-
-    # ----- the menu -----
+        return self.settings.read_bytes() if self.settings.exists() else None
 
     def open_menu(self):
         self.session.click_tray(button=X_RIGHT)
@@ -102,12 +107,7 @@ class App:
         """Chooses a menu command by keyboard, which also shows that the program took the
         foreground before it opened the menu."""
         self.open_menu()
-        rows = [row for row in facts()["rows"] if row is not None]
-        keys = ["Down"] * (rows.index(item) + 1)
-        if subitem is not None:
-            # Right opens the submenu with its first row selected.
-            keys += ["Right"] + ["Down"] * facts()["submenu"].index(subitem)
-        self.session.menu_keys(self.exe_name, *keys, "Return")
+        self.session.menu_keys(self.exe_name, *menu_keys(item, subitem))
         self.session.wait_menus_gone(self.exe_name)
         # Off the tray, so that no tooltip or hover covers what comes next.
         self.session.move_away()
@@ -118,7 +118,7 @@ class App:
         dialog = self.window(OPEN_TITLE)
         self.session.xdotool("windowfocus", "--sync", dialog)
         self.session.xdotool("type", "--delay", TYPING_DELAY_MS, windows_path)
-        self.session.keys(dialog, "Return")
+        self.keys(OPEN_TITLE, "Return")
         self.window_gone(OPEN_TITLE)
 
     # ----- windows and message boxes, by their X windows -----
@@ -127,7 +127,8 @@ class App:
         return self.session.x_window(self.program.pid, title)
 
     def window_gone(self, title):
-        self.session.wait_x_window_gone(self.program.pid, title)
+        wait_for(lambda: not self.session.x_windows(self.program.pid, title),
+                 what="%r to close" % title)
 
     def keys(self, title, *keys):
         self.session.keys(self.window(title), *keys)
@@ -152,23 +153,14 @@ class App:
     def shell_restart(self):
         """Takes the icon away and broadcasts "TaskbarCreated", as a restarting Explorer does;
         waits until the program has added its icon again."""
-        ids = (facts()["classes"]["main"], facts()["trayIconId"])
-        if not (self.session.probe("shell-restart", *ids) or [{}])[0].get("deleted"):
+        if not (self.session.probe("shell-restart", *self.icon_ids()) or [{}])[0].get("deleted"):
             raise HarnessError("the program's icon could not be taken away")
-        wait_for(lambda: self.session.probe("icon-exists", *ids), what="the icon to come back")
-
-    # ----- clicks -----
+        wait_for(lambda: self.session.probe("icon-exists", *self.icon_ids()),
+                 what="the icon to come back")
 
     def click(self, double=False):
         self.session.click_tray(double=double)
         self.session.move_away()
-
-    def hand_offs(self, count):
-        """Waits for count hand-offs, then returns all there are: a marked hand-off after
-        them proves there are no more."""
-        if count:
-            self.session.wait_mail(count)
-        return self.session.mail_settled()
 
 
 class AppTest(unittest.TestCase):
@@ -187,5 +179,5 @@ class AppTest(unittest.TestCase):
         app = App(self.session, exe(), **options)
         self.addCleanup(app.end)
         if settings is not None:
-            pathlib.Path(app.settings).write_bytes(settings)
+            app.settings.write_bytes(settings)
         return app
