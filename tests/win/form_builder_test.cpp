@@ -13,6 +13,7 @@
 #include <algorithm>
 #include <array>
 #include <climits>
+#include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <vector>
@@ -192,6 +193,7 @@ int main() {
   }
   HDC screen = GetDC(nullptr);
   dpi = GetDeviceCaps(screen, LOGPIXELSX);
+  std::printf("forms at %d dots per inch\n", dpi);
   ReleaseDC(nullptr, screen);
   // A window-text colour that no other system colour has, for this run.
   const int textElement = COLOR_WINDOWTEXT;

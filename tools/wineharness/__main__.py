@@ -1,9 +1,9 @@
 """python3 -m wineharness prefix DIR: boots the prefix a test run's sessions copy (set
 WINEHARNESS_PREFIX=DIR/prefix for them).
 python3 -m wineharness fonts PREFIX: gives an existing prefix Wine's Windows UI fonts.
-python3 -m wineharness run --dpi N PROGRAM: runs a Windows program to its end in a copy of
-$WINEHARNESS_PREFIX on a private display; exits with its exit code, or 77 (not run) where
-the kernel cannot run it.
+python3 -m wineharness run --dpi N PROGRAM: runs a Windows program to its end in a session
+($WINEHARNESS_PREFIX, $WINEHARNESS_PROBE) at N dots per inch; exits with its exit code, or 77
+(not run) where the kernel cannot run it.
 python3 -m wineharness desktop: explorer's argument for the virtual desktop with its taskbar.
 python3 -m wineharness wait-icon: waits until the first icon of the tray or the taskbar on
 $DISPLAY has been drawn; exits 1 when none comes."""
@@ -12,7 +12,6 @@ import os
 import shutil
 import subprocess
 import sys
-import tempfile
 
 from . import session as wh
 
@@ -22,20 +21,10 @@ ICON_TIMEOUT = 120.0
 
 
 def run(dpi, program):
-    loader = wh.loader_for(program)
-    wh.require("i686" if loader == wh.LOADERS["i686"] else "x86_64")
-    work_dir = tempfile.mkdtemp(prefix="wineharness-run-")
-    env = xvfb = None
-    try:
-        xvfb, display = wh.start_xvfb(work_dir)
-        env = wh.base_env(wh.copy_prefix(os.path.join(work_dir, "prefix")), display)
-        wh.set_log_pixels(env, dpi)
-        return subprocess.call([loader, program], env=env, timeout=wh.BOOT_TIMEOUT)
-    finally:
-        if env:
-            wh.wineserver(env, "-k", "-w")
-        wh.end_process(xvfb)
-        shutil.rmtree(work_dir, ignore_errors=True)
+    arch = "i686" if wh.loader_for(program) == wh.LOADERS["i686"] else "x86_64"
+    with wh.Session(arch, dpi=dpi) as session:
+        return subprocess.call([wh.LOADERS[arch], program], env=session.env,
+                               timeout=wh.BOOT_TIMEOUT)
 
 
 args = sys.argv[1:]

@@ -7,7 +7,6 @@
 #include <shellapi.h>
 #include <tlhelp32.h>
 
-#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -98,27 +97,6 @@ int printTexts(const std::string& caption) {
   return found;
 }
 
-// Clicks a button, named as a person reads it (without '&'), of the visible windows with this
-// caption. Posted: the click may end a modal loop whose owner answers late.
-int clickButton(const std::string& caption, const std::string& button) {
-  for (HWND top : topLevelWindows()) {
-    if (!IsWindowVisible(top) || textOf(top) != caption)
-      continue;
-    std::vector<HWND> children;
-    EnumChildWindows(top, collect, reinterpret_cast<LPARAM>(&children));
-    for (HWND w : children) {
-      std::string text = textOf(w);
-      text.erase(std::remove(text.begin(), text.end(), '&'), text.end());
-      if (lstrcmpiA(classOf(w).c_str(), "Button") == 0 && text == button &&
-          PostMessageA(w, BM_CLICK, 0, 0)) {
-        std::printf("{\"clicked\": %s}\n", quoted(text).c_str());
-        return kExitOk;
-      }
-    }
-  }
-  return kExitNotFound;
-}
-
 // A modification that changes nothing succeeds exactly when the shell holds the icon.
 bool holdsIcon(NOTIFYICONDATAA& icon, HWND window) {
   icon.hWnd = window;
@@ -197,8 +175,6 @@ int main(int argc, char** argv) {
     return listWindows();
   if (command == "texts" && argc == 3)
     return printTexts(argv[2]);
-  if (command == "click" && argc == 4)
-    return clickButton(argv[2], argv[3]);
   if (command == "icon-exists" && argc == 4) {
     if (programIcon(argv[2], argv[3]).hWnd == nullptr)
       return kExitNotFound;
@@ -212,7 +188,7 @@ int main(int argc, char** argv) {
   if (command == "load" && argc == 3)
     return loadLibrary(argv[2]);
   std::fprintf(stderr,
-               "usage: wexla_probe keeper | windows | texts CAPTION | click CAPTION BUTTON |\n"
+               "usage: wexla_probe keeper | windows | texts CAPTION |\n"
                "  icon-exists CLASS ID | shell-restart CLASS ID | gui-resources EXE | load DLL\n");
   return kExitUsage;
 }

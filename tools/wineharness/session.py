@@ -187,11 +187,6 @@ def reg_add(env, key, name, data, kind="REG_SZ"):
         raise HarnessError("reg add %s /v %s failed (%d)" % (key, name, code))
 
 
-def set_log_pixels(env, dpi):
-    """Sets the screen's DPI for the programs the prefix of env starts from now on."""
-    reg_add(env, r"HKCU\Control Panel\Desktop", "LogPixels", dpi, "REG_DWORD")
-
-
 def loader_for(exe):
     """The loader for a PE file, by the machine its header names."""
     with open(exe, "rb") as data:
@@ -451,10 +446,11 @@ class Session(Shell):
     """Xvfb + prefix copy + a keeper process; a context manager, or call close().
 
     arch: "x86_64" or "i686" (default $WINEHARNESS_ARCH, else x86_64). probe: probe.exe of
-    either architecture (default $WINEHARNESS_PROBE). desktop: the programs show in Wine's
+    either architecture (default $WINEHARNESS_PROBE). dpi: the screen's LogPixels, for every
+    program of the session (default 96). desktop: the programs show in Wine's
     virtual desktop, with frames, captions and the taskbar's notification area (pictures)."""
 
-    def __init__(self, arch=None, probe=None, desktop=False):
+    def __init__(self, arch=None, probe=None, dpi=None, desktop=False):
         self.arch = arch or os.environ.get("WINEHARNESS_ARCH", "x86_64")
         self.probe_exe = probe or os.environ.get("WINEHARNESS_PROBE", "")
         if not os.path.isfile(self.probe_exe):
@@ -468,6 +464,8 @@ class Session(Shell):
             self.prefix = copy_prefix(os.path.join(self.dir, "prefix"))
             self.xvfb, self.display = start_xvfb(self.dir)
             self.env = base_env(self.prefix, self.display)
+            if dpi is not None:
+                reg_add(self.env, r"HKCU\Control Panel\Desktop", "LogPixels", dpi, "REG_DWORD")
             if desktop:
                 reg_add(self.env, EXPLORER_KEY, "Desktop", DESKTOP)
                 reg_add(self.env, EXPLORER_KEY + r"\Desktops", DESKTOP, DESKTOP_SIZE)
