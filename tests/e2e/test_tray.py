@@ -35,7 +35,8 @@ class Tray(wexla.AppTest):
                 # Apart by more than the double-click time: two clicks, not a double click.
                 time.sleep(wh.SEPARATE_CLICK_GAP_S)
                 app.click(double=True)
-                self.assertEqual(["mailto:"] * after_double, self.session.mail_settled(after_double))
+                self.assertEqual(["mailto:"] * after_double,
+                                 self.session.mail_settled(after_double))
                 app.quit()
                 self.assertEqual(before, sorted(os.listdir(app.app_dir)))
 
@@ -108,8 +109,16 @@ class Tray(wexla.AppTest):
                                       stdout=log, stderr=subprocess.STDOUT,
                                       stdin=subprocess.DEVNULL, start_new_session=True)
         # Whatever the script leaves behind is ended by PID, also when a step fails.
-        leftovers = lambda: [pid for pid, _ in wh.session.prefix_processes(prefix, script.pid)]
-        self.addCleanup(lambda: [os.kill(pid, signal.SIGKILL) for pid in leftovers()])
+        def leftovers():
+            return [pid for pid, _ in wh.session.prefix_processes(prefix, script.pid)]
+
+        def end_leftovers():
+            for pid in leftovers():
+                try:
+                    os.kill(pid, signal.SIGKILL)
+                except ProcessLookupError:
+                    pass  # ended meanwhile
+        self.addCleanup(end_leftovers)
         display = wh.wait_for(lambda: re.findall(r"virtual display (:\d+)",
                                                   pathlib.Path(log.name).read_text("latin-1")),
                               timeout=RUN_TIMEOUT, what="run.sh's display")[0]
