@@ -15,6 +15,4 @@ void fuzz_one(std::string_view input) {
   const wexla::Text line = wexla::formatSettingsLine(*read);
   const std::optional<wexla::Settings> again = wexla::parseSettingsFile(line);
   require(again && *again == *read);
-  // A saved file is saved again byte for byte, so repeated saves never drift.
-  require(wexla::formatSettingsLine(*again) == line);
 }

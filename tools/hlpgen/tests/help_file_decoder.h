@@ -6,6 +6,7 @@
 #include "context_hash.h"
 #include "help_document.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <map>
 #include <stdexcept>
@@ -52,6 +53,17 @@ struct Cursor {
     const bool wide = (part(0, 1).n(1) & 1) != 0;
     return n(wide ? 2 * narrow : narrow) / 2 - (wide ? bias << 8 * narrow : bias);
   }
+  // An internal file (reserved size, used size, flags, the used bytes) or the entries of a B+
+  // tree of one leaf page, with how many there are.
+  Cursor internal_file(std::size_t header) const {
+    Cursor used{bytes, header + 4, bytes->size()};
+    return used.part(1, 1 + used.n(4));
+  }
+  std::uint32_t tree_entries() {
+    const std::uint32_t entries = part(kTreeHeader + 2, kTreeHeader + 4).n(2);
+    at += kTreeHeader + kLeafHeader;
+    return entries;
+  }
 };
 
 // Decodes one block, up to `limit` bytes.
@@ -77,26 +89,11 @@ inline Bytes lz77_decode(const Bytes& in, std::size_t limit = SIZE_MAX) {
   return out;
 }
 
-// An internal file: reserved size, used size, flags, then the used bytes.
-inline Cursor internal_file(const Bytes& file, std::size_t at) {
-  Cursor header{&file, at + 4, file.size()};
-  const std::uint32_t used = header.n(4);
-  return header.part(1, 1 + used);
-}
-
-// Moves to the entries of a B+ tree of one leaf page and returns how many there are.
-inline std::uint32_t tree_entries(Cursor& tree) {
-  tree.at += kTreeHeader; // the leaf: unused bytes, entries, previous page, next page, entries
-  const std::uint32_t entries = tree.part(2, 4).n(2);
-  tree.at += kLeafHeader;
-  return entries;
-}
-
 // Text as it reads; a jump as {context hash:hotspot text}.
 inline std::string render_paragraph(Cursor data1, Cursor text, std::uint32_t text_size) {
-  need(data1.compressed(2, 0x4000) == text_size && data1.compressed(1, 0) == text_size,
-       "paragraph text size");
-  need(data1.n(4) == kFormatStart, "paragraph format start: 0x00, 0x80, id 0");
+  need(data1.compressed(2, 0x4000) == text_size && data1.compressed(1, 0) == text_size &&
+           data1.n(4) == kFormatStart,
+       "paragraph text size, then the format start: 0x00, 0x80, id 0");
   for (std::uint32_t bit = data1.n(2); bit != 0; bit &= bit - 1)
     data1.compressed(1, 0x40); // space above, left indent
   std::string out;
@@ -120,13 +117,13 @@ struct HelpFile {
 };
 
 inline HelpFile decode_help_file(const Bytes& file) {
-  Cursor header{&file, 4, file.size()};
-  Cursor directory = internal_file(file, header.n(4));
+  const Cursor header{&file, 0, file.size()};
+  Cursor directory = header.internal_file(header.part(4, 8).n(4));
   std::map<std::string, Cursor> parts;
-  for (auto count = tree_entries(directory); count-- > 0;) {
+  for (auto count = directory.tree_entries(); count-- > 0;) {
     std::string name = directory.z();
     need(parts.empty() || parts.rbegin()->first < name, "directory in byte order");
-    parts.emplace(name, internal_file(file, directory.n(4)));
+    parts.emplace(name, header.internal_file(directory.n(4)));
   }
 
   Cursor system = parts.at("|SYSTEM");
@@ -137,20 +134,12 @@ inline HelpFile decode_help_file(const Bytes& file) {
     system.at += size;
   }
 
-  Cursor context = parts.at("|CONTEXT");
-  std::vector<std::pair<std::int32_t, std::uint32_t>> entries; // hash, topic offset
-  for (auto count = tree_entries(context); count-- > 0;) {
-    const auto hash = static_cast<std::int32_t>(context.n(4));
-    need(entries.empty() || entries.back().first < hash, "|CONTEXT sorted by signed hash");
-    entries.emplace_back(hash, context.n(4));
-  }
-
   const Cursor topic = parts.at("|TOPIC");
   std::vector<Bytes> blocks;
   for (auto at = file.begin() + topic.at; at < file.begin() + topic.end; at += kBlockOnDisk)
     blocks.push_back(lz77_decode(Bytes(at + kBlockHeader, at + kBlockOnDisk), kBlockLimit));
   std::map<std::uint32_t, std::string> titles; // by topic offset
-  std::string text;
+  HelpFile help{"", blocks.size(), {}};
   std::uint32_t characters = 0;
   for (std::uint32_t position = kBlockHeader, block = 0; position != kNone;) {
     // Topic offsets count the text characters from the start of the topic's block.
@@ -165,36 +154,36 @@ inline HelpFile decode_help_file(const Bytes& file) {
     if (type == kTopicHeader) {
       const std::string title = data2.part(0, data2.end - data2.at).z();
       titles[block * kOffsetStride + characters] = title;
-      text += "== " + title + "\n";
+      help.text += "== " + title + "\n";
     } else {
       need(type == kParagraph && !titles.empty(), "paragraphs follow a topic header");
-      text += render_paragraph(data1, data2, text_size) + "\n";
+      help.text += render_paragraph(data1, data2, text_size) + "\n";
       characters += text_size;
     }
     position = next;
   }
+  help.text =
+      records.at(kTitle).z() + "|" + titles.at(records.at(kContents).n(4)) + "\n" + help.text;
 
-  // Jumps and the contents lead to topics through |CONTEXT and topic offsets.
-  std::map<std::int32_t, std::string> context_titles;
-  for (const auto& [hash, offset] : entries)
-    context_titles[hash] = titles.at(offset);
-  return {records.at(kTitle).z() + "|" + titles.at(records.at(kContents).n(4)) + "\n" + text,
-          blocks.size(), context_titles};
+  // Jumps lead to topics through |CONTEXT, which the viewer searches by the signed hash.
+  Cursor context = parts.at("|CONTEXT");
+  for (auto count = context.tree_entries(); count-- > 0;) {
+    const auto hash = static_cast<std::int32_t>(context.n(4));
+    need(help.context.empty() || help.context.rbegin()->first < hash, "|CONTEXT sorted by hash");
+    help.context[hash] = titles.at(context.n(4));
+  }
+  return help;
 }
 
 // What a document's help file must render as: jumps by their target's hash, which the context
 // map leads to a topic.
 inline std::string rendered(const hlpgen::HelpDocument& document) {
-  const auto title_of = [&document](const std::string& context) {
-    for (const hlpgen::Topic& topic : document.topics) {
-      if (hlpgen::context_hash(topic.context) == hlpgen::context_hash(context))
-        return topic.title;
-    }
-    return std::string("(nowhere)");
-  };
-  std::string text = document.title + "|" +
-                     title_of(document.contents_context.empty() ? document.topics[0].context
-                                                                : document.contents_context);
+  const std::int32_t contents = hlpgen::context_hash(
+      document.contents_context.empty() ? document.topics[0].context : document.contents_context);
+  const auto it = std::find_if(document.topics.begin(), document.topics.end(), [&](const auto& t) {
+    return hlpgen::context_hash(t.context) == contents;
+  });
+  std::string text = document.title + "|" + it->title;
   for (const hlpgen::Topic& topic : document.topics) {
     // The viewer shows no title by itself, so each topic opens with it.
     text += "\n== " + topic.title + "\n" + topic.title;
