@@ -1,5 +1,5 @@
 #include "dialogs/about/system_info.h"
-#include "tests/unit/program_fixture.h"
+#include "tests/unit/fake_platform.h"
 
 namespace wexla::test {
 namespace {
@@ -28,19 +28,18 @@ TEST_F(App, DialogsOpenOnceAndMouseChoicesTakeEffectAtOnce) {
             std::tuple(std::set<WindowId>{WindowId::MouseConfiguration},
                        std::vector<std::string>{"startProgram C:\\MSINFO32.EXE"}));
   // Each round: the mode after the clicks, whether they marked it unsaved, mails on a click.
-  const auto clicked = [this](std::initializer_list<ControlId> options) {
+  const auto clicked = [this](ControlId option) {
     settings.unsaved = false;
-    for (const ControlId option : options)
-      mouse.onClick(option);
+    mouse.onClick(option);
     const int mails = platform.count("openMail");
     tray.onTrayMessage(kLeftUp);
     return std::tuple(settings.values.doubleClickOnly, settings.unsaved,
                       platform.count("openMail") - mails);
   };
-  EXPECT_EQ(clicked({kDouble}), std::tuple(true, false, 0)); // already selected: nothing new
-  EXPECT_EQ(clicked({kSingle}), std::tuple(false, true, 1));
+  EXPECT_EQ(clicked(kDouble), std::tuple(true, false, 0)); // already selected: nothing new
+  EXPECT_EQ(clicked(kSingle), std::tuple(false, true, 1));
   choose(openWindowCommand(WindowId::MouseConfiguration)); // the open window is kept as it is
-  EXPECT_EQ(clicked({kDouble}), std::tuple(true, true, 0));
+  EXPECT_EQ(clicked(kDouble), std::tuple(true, true, 0));
   EXPECT_TRUE(platform.options[kDouble]);
   mouse.onClick(kSingle);
   mouse.onClick(ControlId::CloseButton);

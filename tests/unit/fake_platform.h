@@ -1,8 +1,14 @@
 #pragma once
 // Every role of the port in memory: files, registry texts, icons and answers are scripted, and
 // every call is logged as one line of text, what a box, menu or file dialog answered as a
-// "reply <call>" line after it. A call named in `failing` fails.
+// "reply <call>" line after it. A call named in `failing` fails. Program wires the whole program
+// to it, as the Win32 entry point wires it to the real system.
+#include "dialogs/dialog_set.h"
 #include "platform/port.h"
+#include "platform/tray_messages.h"
+#include "tray/tray_program.h"
+
+#include <gtest/gtest.h>
 
 #include <algorithm>
 #include <deque>
@@ -183,5 +189,26 @@ private:
   struct BuiltinIcon final : Icon {
   } builtin_;
 };
+
+// The mouse messages the shell reports through the callback, in their numeric order.
+enum : unsigned { kMouseMove = 512, kLeftDown, kLeftUp, kLeftDouble, kRightDown, kRightUp };
+
+struct Program {
+  FakePlatform platform;
+  EditedSettings settings;
+  DialogSet dialogs{{platform, platform, platform, platform, platform}, settings};
+  MouseDialog& mouse = dialogs.mouse;
+  AboutDialog& about = dialogs.about;
+  TrayProgram tray{{platform, platform, platform, platform, platform, platform, platform},
+                   settings,
+                   dialogs.table};
+
+  void choose(MenuCommand command) {
+    platform.menuChoices.push_back(command);
+    tray.onTrayMessage(kRightUp);
+  }
+};
+
+class App : public ::testing::Test, protected Program {};
 
 } // namespace wexla::test

@@ -2,7 +2,7 @@
 // fails, the settings on disk are the old file or a whole new one, what differs from the disk
 // stays marked as unsaved, and the user hears of what matters.
 #include "dialogs/about/system_info.h"
-#include "tests/unit/program_fixture.h"
+#include "tests/unit/fake_platform.h"
 #include "tray/settings_file.h"
 #include "tray/settings_store.h"
 

@@ -1,4 +1,4 @@
-#include "tests/unit/program_fixture.h"
+#include "tests/unit/fake_platform.h"
 #include "tray/settings_store.h"
 
 namespace wexla::test {
