@@ -46,7 +46,7 @@ public:
   std::set<std::string> icons;                 // loadable icon files
   std::map<std::string, std::string> registry; // "key|value" -> text
   std::set<std::string> startable, openable, failing, releasedIcons;
-  std::deque<Answer> answers; // default Yes
+  std::deque<Answer> answers; // none left: the box was closed
   std::deque<MenuCommand> menuChoices;
   std::deque<std::string> picks;    // icon files chosen; default: cancelled
   std::function<void()> whileModal; // runs while a menu or a message box is open
@@ -67,6 +67,7 @@ public:
   }
   int count(const std::string& start) const { return static_cast<int>(calls(start).size()); }
   bool told(const std::string& start) const { return count("tell " + start) > 0; }
+  static std::string id(WindowId window) { return std::to_string(windowIndex(window)); }
 
   const Icon& builtinIcon() override { return builtin_; }
   std::unique_ptr<Icon> loadIcon(const Text& path) override {
@@ -86,16 +87,16 @@ public:
   }
 
   Answer ask(const Text& question) override {
-    return modal("ask", question, answers, Answer::Yes, Answer::None);
+    return modal("ask", question, answers, Answer::None);
   }
   void tell(const Text& text, Notice kind) override {
     fails("tell", str(text) + " /" + std::to_string(static_cast<int>(kind)));
   }
   MenuCommand choosePopupMenuCommand() override {
-    return modal("menu", "", menuChoices, MenuCommand::None, MenuCommand::None);
+    return modal("menu", "", menuChoices, MenuCommand::None);
   }
   Text chooseIconFile(const Text& folder) override {
-    return Text(modal("chooseIconFile", folder, picks, {}, {}));
+    return Text(modal("chooseIconFile", folder, picks, {}));
   }
 
   Text programFolder() override { return Text(programDir); }
@@ -133,14 +134,12 @@ public:
   }
 
   bool createWindow(WindowId window) override {
-    fails("createWindow", std::to_string(windowIndex(window)));
-    return windows.insert(window).second && (options.clear(), true);
+    fails("createWindow", id(window));
+    return windows.insert(window).second;
   }
-  void showWindow(WindowId window) override {
-    fails("showWindow", std::to_string(windowIndex(window)));
-  }
+  void showWindow(WindowId window) override { fails("showWindow", id(window)); }
   void closeWindow(WindowId window) override {
-    fails("closeWindow", std::to_string(windowIndex(window)));
+    fails("closeWindow", id(window));
     windows.erase(window);
   }
   void setOptionChecked(ControlId option, bool checked) override {
@@ -158,14 +157,13 @@ private:
     return !fails(call, loaded ? loaded->name : "builtin") &&
            (trayIcon = loaded ? loaded->name : "builtin", true);
   }
-  // The next scripted answer, or `fallback` when none is left; a box that could not be shown
-  // answers as closed. Calls made while it is open come after its reply in the log.
+  // The next scripted answer; a box that could not be shown, or had none left, answers as
+  // closed. Calls made while it is open come after its reply in the log.
   template <typename T>
-  T modal(const std::string& call, std::string_view about, std::deque<T>& queue, T fallback,
-          T closed) {
-    const bool shown = !fails(call, about);
-    const T answer = !shown ? closed : queue.empty() ? fallback : queue.front();
-    if (shown && !queue.empty())
+  T modal(const std::string& call, std::string_view about, std::deque<T>& queue, T closed) {
+    const bool answered = !fails(call, about) && !queue.empty();
+    const T answer = answered ? queue.front() : closed;
+    if (answered)
       queue.pop_front();
     if constexpr (std::is_enum_v<T>)
       log.push_back("reply " + call + " " + std::to_string(static_cast<int>(answer)));
