@@ -90,7 +90,8 @@ def _footprint_rows(footprint):
 def markdown(results):
     params = results["parameters"]
     lines = [
-        "%d alternating starts of each program per architecture, %d clicks per start; every "
+        "%d alternating starts of each program per architecture after one unmeasured start of "
+        "each, %d clicks per start; every "
         "sample is in latest.json." % (params["repetitions"], params["clicks"]),
         "",
         "| Program | Measure | Wexla 98 | bare tray | Wexla/bare | Target | |",
