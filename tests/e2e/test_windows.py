@@ -1,11 +1,8 @@
 """The program's windows end to end: Change icon through the Open dialog, Save and Quit after
-changes, Help, the Mouse configuration and About windows, and a planted DLL."""
+changes, Help, the Mouse configuration and About windows."""
 
-import json
 import os
-import shutil
 import signal
-import subprocess
 import unittest
 
 import wineharness as wh
@@ -16,7 +13,6 @@ RED, BLUE = (230, 20, 40), (30, 60, 220)
 # A 16x16 icon in a 20x20 tray cell: most of its pixels show the file's colour.
 ICON_PIXELS = 128
 HELP_VIEWER = "Wexla 98 Help"
-PLANTED = "comdlg32.dll"
 
 
 class Windows(wexla.AppTest):
@@ -119,32 +115,6 @@ class Windows(wexla.AppTest):
         app.says("System Information Is Unavailable At This Time")
         app.answer()
         self.assertTrue(app.window(wexla.ABOUT_TITLE) and app.running())
-
-    def test_a_planted_dll_is_not_loaded(self):
-        builds = {arch: os.path.join(self.session.dir, arch, PLANTED)
-                  for arch in {"x86_64", self.session.arch}}
-        for arch, dll in builds.items():
-            os.mkdir(os.path.dirname(dll))
-            subprocess.run(["%s-w64-mingw32-g++" % arch, "-shared", "-static", "-O2", "-o", dll,
-                            os.path.join(os.path.dirname(__file__), "planted_dll.cpp")],
-                           check=True, timeout=wh.TOOL_TIMEOUT)
-        # Wine prefers its builtin DLLs; native first makes a planted copy the danger it is on
-        # Windows, as the probe's unrestricted load beside it shows.
-        env = dict(self.session.env, WINEDLLOVERRIDES="mscoree,mshtml=;comdlg32=n,b")
-        probe = shutil.copy(self.session.probe_exe, os.path.dirname(builds["x86_64"]))
-        out = wh.session.run_to_end([wh.LOADERS["x86_64"], probe, "load", PLANTED], env)[1]
-        self.assertEqual(wh.windows_path(builds["x86_64"]).lower(), json.loads(out)["path"].lower())
-        app, cwd = self.app(), os.path.join(self.session.dir, "cwd")
-        os.mkdir(cwd)
-        for folder in (app.app_dir, cwd):
-            shutil.copy(builds[self.session.arch], folder)
-        app.start(cwd=cwd, env=env)
-        app.choose("Icon", "Change icon")  # the Open dialog comes from comdlg32
-        app.keys(wexla.OPEN_TITLE, "Escape")
-        app.window_gone(wexla.OPEN_TITLE)
-        self.assertTrue(app.running())
-        self.assertEqual([], [f for f in (app.app_dir, cwd)
-                              if os.path.exists(os.path.join(f, PLANTED + ".loaded"))])
 
 
 if __name__ == "__main__":

@@ -1,9 +1,10 @@
 // The Win32 roles against a real Windows (Wine): registry reads, the ordinary-file search, file
-// replacement and its handles, icon loading, starting programs, the real
-// pop-up menu, the program's lifetime and the mouse window's options. Exit code 0 when every
+// replacement and its handles, icon loading, starting programs, the real pop-up menu, the
+// program's lifetime, the mouse window's options and the DLL search. Exit code 0 when every
 // check passes.
 #include "tests/win/win_check.h"
 #include "win32/application.h"
+#include "win32/dll_search.h"
 #include "win32/handles.h"
 #include "win32/popup_menu.h"
 #include "win32/win32_desktop.h"
@@ -206,6 +207,16 @@ void mouseWindowOptions() {
   CHECK(settings.values.doubleClickOnly && settings.unsaved);
 }
 
+// Once restricted, the search finds a DLL in neither the program's folder nor the current
+// directory (both hold the planted one), and still finds the system's.
+void dllSearch() {
+  HMODULE planted = LoadLibraryA(WEXLA_PLANTED_DLL);
+  CHECK(planted != nullptr); // the control: an unrestricted search finds it
+  FreeLibrary(planted);
+  wexla::restrictDllSearch();
+  CHECK(LoadLibraryA(WEXLA_PLANTED_DLL) == nullptr && LoadLibraryA("comdlg32.dll") != nullptr);
+}
+
 } // namespace
 
 int main() {
@@ -229,5 +240,6 @@ int main() {
   popupMenu();
   programLifetime();
   mouseWindowOptions();
+  dllSearch();
   return wexla::wincheck::finish();
 }

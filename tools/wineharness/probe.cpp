@@ -154,16 +154,6 @@ int printGuiResources(const char* exeName) {
   return kExitOk;
 }
 
-// What an unrestricted LoadLibrary finds: the control case for a planted DLL.
-int loadLibrary(const char* name) {
-  HMODULE module = LoadLibraryA(name);
-  char path[MAX_PATH] = {};
-  if (!module || !GetModuleFileNameA(module, path, MAX_PATH))
-    return kExitNotFound;
-  std::printf("{\"path\": %s}\n", quoted(path).c_str());
-  return kExitOk;
-}
-
 } // namespace
 
 int main(int argc, char** argv) {
@@ -185,10 +175,8 @@ int main(int argc, char** argv) {
     return restartShell(argv[2], argv[3]);
   if (command == "gui-resources" && argc == 3)
     return printGuiResources(argv[2]);
-  if (command == "load" && argc == 3)
-    return loadLibrary(argv[2]);
   std::fprintf(stderr,
                "usage: wexla_probe keeper | windows | texts CAPTION |\n"
-               "  icon-exists CLASS ID | shell-restart CLASS ID | gui-resources EXE | load DLL\n");
+               "  icon-exists CLASS ID | shell-restart CLASS ID | gui-resources EXE\n");
   return kExitUsage;
 }
