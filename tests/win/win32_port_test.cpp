@@ -35,9 +35,8 @@ std::string readBytes(const std::string& path) {
 // A value and its terminating NUL fill at most 1024 bytes; longer ones are not read at all.
 void registryReads() {
   HKEY key = nullptr;
-  CHECK_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, kTestKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
-                           &key, nullptr),
-           ERROR_SUCCESS);
+  CHECK(RegCreateKeyExA(HKEY_LOCAL_MACHINE, kTestKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
+                        nullptr) == ERROR_SUCCESS);
   const std::string fits = std::string(1023, 'a') + '\0';
   const std::string tooLong = std::string(1024, 'a') + '\0';
   const DWORD number = 4000000000u; // bit 31 set: a value bit, not a sign
@@ -97,30 +96,27 @@ void fileSearchAndReplacement(const std::string& dir) {
   CHECK(!wexla::OwnedKernelObject(nullptr) && !wexla::OwnedKernelObject(INVALID_HANDLE_VALUE));
 }
 
-int iconWidth(HICON icon) {
+// Whether an icon is there at the size the system asks for (which grows with DPI).
+bool ofSystemSize(HICON icon, int metric) {
   ICONINFO info{};
   BITMAP bitmap{};
-  if (icon == nullptr || GetIconInfo(icon, &info) == FALSE) {
-    return 0;
+  if (icon != nullptr && GetIconInfo(icon, &info) != FALSE) {
+    GetObjectA(info.hbmColor, sizeof bitmap, &bitmap);
+    DeleteObject(info.hbmColor);
+    DeleteObject(info.hbmMask);
   }
-  GetObjectA(info.hbmColor, sizeof bitmap, &bitmap);
-  DeleteObject(info.hbmColor);
-  DeleteObject(info.hbmMask);
-  return bitmap.bmWidth;
+  return bitmap.bmWidth == GetSystemMetrics(metric);
 }
 
-// Icons, the built-in one too, come at the size the system asks for (it grows with DPI);
-// anything but an icon file loads nothing.
+// Icons, the built-in one too, come at the size the system asks for; anything but an icon file
+// loads nothing.
 void icons(wexla::Win32Pictures& pictures, const std::string& dir) {
   const std::string good = dir + "\\good icon, 1.ico";
   CHECK(CopyFileA(WEXLA_TEST_ICON, good.c_str(), FALSE));
   const std::unique_ptr<wexla::Icon> loaded = pictures.loadIcon(wexla::Text(good));
-  CHECK(loaded != nullptr);
-  if (loaded != nullptr) {
-    CHECK_EQ(iconWidth(wexla::iconHandle(*loaded)), GetSystemMetrics(SM_CXSMICON));
-  }
-  CHECK_EQ(iconWidth(wexla::iconHandle(pictures.builtinIcon())), GetSystemMetrics(SM_CXSMICON));
-  CHECK_EQ(iconWidth(pictures.bigIcon()), GetSystemMetrics(SM_CXICON));
+  CHECK(loaded != nullptr && ofSystemSize(wexla::iconHandle(*loaded), SM_CXSMICON));
+  CHECK(ofSystemSize(wexla::iconHandle(pictures.builtinIcon()), SM_CXSMICON) &&
+        ofSystemSize(pictures.bigIcon(), SM_CXICON));
   for (const std::string& bytes : {std::string(), readBytes(good).substr(0, 30),
                                    std::string("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16)}) {
     CHECK(files.writeNewFile(wexla::Text(dir + "\\bad.ico"), wexla::Text(bytes)));
@@ -162,14 +158,6 @@ std::string menuRows(HMENU menu) {
     rows += (separator ? "-" : caption.data()) + (sub ? "(" + menuRows(sub) + ")" : "") + "|";
   }
   return rows;
-}
-
-// The rows in order, against the text the user reads: a change of the menu's data that moves,
-// renames or drops a row fails here.
-void popupMenu() {
-  const wexla::OwnedMenu menu = wexla::buildPopupMenu();
-  CHECK(menuRows(menu.get()) == "Mouse configuration|-|Icon(Change icon|Restore default icon|)|-|"
-                                "Save settings|Help|About|-|Quit|");
 }
 
 // Only the end of the program's own windows ends it: a form that fails half-built posts no quit
@@ -237,7 +225,12 @@ int main() {
   fileSearchAndReplacement(dir);
   icons(pictures, dir);
   shell(dir, path);
-  popupMenu();
+  // The rows in order, against the text the user reads: a change of the menu's data that
+  // moves, renames or drops a row fails here.
+  CHECK(
+      menuRows(wexla::buildPopupMenu().get()) ==
+      "Mouse configuration|-|Icon(Change icon|Restore default icon|)|-|Save settings|Help|About|-|"
+      "Quit|");
   programLifetime();
   mouseWindowOptions();
   dllSearch();

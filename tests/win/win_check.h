@@ -9,16 +9,9 @@ inline int failures = 0;
 
 inline void check(bool ok, const char* what, int line) {
   if (!ok) {
-    ++failures;
     std::printf("FAIL line %d: %s\n", line, what);
+    ++failures;
   }
-}
-
-inline void checkEqual(long long actual, long long expected, const char* what, int line) {
-  if (actual != expected) {
-    std::printf("line %d: %lld, expected %lld\n", line, actual, expected);
-  }
-  check(actual == expected, what, line);
 }
 
 // Prints the closing line and returns the process exit code.
@@ -31,6 +24,3 @@ inline int finish() {
 } // namespace wexla::wincheck
 
 #define CHECK(condition) ::wexla::wincheck::check((condition), #condition, __LINE__)
-#define CHECK_EQ(actual, expected)                                                                 \
-  ::wexla::wincheck::checkEqual(static_cast<long long>(actual), static_cast<long long>(expected),  \
-                                #actual, __LINE__)

@@ -1,9 +1,9 @@
 """python3 -m wineharness prefix DIR: boots the prefix a test run's sessions copy (set
 WINEHARNESS_PREFIX=DIR/prefix for them).
 python3 -m wineharness fonts PREFIX: gives an existing prefix Wine's Windows UI fonts.
-python3 -m wineharness run --dpi N PROGRAM: runs a Windows program to its end in a session
-($WINEHARNESS_PREFIX, $WINEHARNESS_PROBE) at N dots per inch; exits with its exit code, or 77
-(not run) where the kernel cannot run it.
+python3 -m wineharness run --dpi N PROGRAM: runs a Windows program of $WINEHARNESS_ARCH to its end
+in a session at N dots per inch; exits with its exit code, or 77 (not run) where the kernel
+cannot run it.
 python3 -m wineharness desktop: explorer's argument for the virtual desktop with its taskbar.
 python3 -m wineharness wait-icon: waits until the first icon of the tray or the taskbar on
 $DISPLAY has been drawn; exits 1 when none comes."""
@@ -20,16 +20,11 @@ from . import session as wh
 ICON_TIMEOUT = 120.0
 
 
-def run(dpi, program):
-    arch = "i686" if wh.loader_for(program) == wh.LOADERS["i686"] else "x86_64"
-    with wh.Session(arch, dpi=dpi) as session:
-        return subprocess.call([wh.LOADERS[arch], program], env=session.env,
-                               timeout=wh.BOOT_TIMEOUT)
-
-
 args = sys.argv[1:]
 if args[:2] == ["run", "--dpi"] and len(args) == 4:
-    sys.exit(run(int(args[2]), args[3]))
+    with wh.Session(dpi=int(args[2])) as session:
+        sys.exit(subprocess.call([wh.LOADERS[session.arch], args[3]], env=session.env,
+                                 timeout=wh.BOOT_TIMEOUT))
 elif args == ["desktop"]:
     print("/desktop=%s,%s" % (wh.DESKTOP, wh.DESKTOP_SIZE))
 elif args == ["wait-icon"]:

@@ -1,8 +1,6 @@
-"""A Session: a private Xvfb display and a copy of one booted Wine prefix, the programs started
-in it (tracked by Linux PID), the probe inside it and the mail hand-off log; and the shell there
-driven as a person drives it: Wine's tray and its icons, pop-up menus, windows by their X
-windows, keys and pixels. Also what the host gives: the Wine loaders and whether this kernel
-runs them, prefixes, and the waiting and ending of processes."""
+"""A Session: a private Xvfb display, a copy of one booted Wine prefix, the programs started in
+it (by Linux PID), the probe and the mail hand-off log; and the shell there driven as a person
+drives it: Wine's tray, pop-up menus, X windows, keys and pixels."""
 
 import atexit
 import json
@@ -19,8 +17,6 @@ LOADERS = {"x86_64": "/usr/lib/wine/wine64", "i686": "/usr/lib/wine/wine"}
 TOOLS_LOADER = LOADERS["x86_64"]
 WINESERVER = "/usr/lib/wine/wineserver"
 WINE_FONTS = "/usr/share/wine/fonts"  # the fonts-wine package
-# Where a PE file's header starts is stored at 0x3C; the header names the machine.
-PE_OFFSET_AT, PE_HEAD_BYTES, I386_MACHINE = 0x3C, 4096, b"\x4c\x01"
 SCREEN_GEOMETRY = "1024x768x24"
 # Wine 8 draws a taskbar with its notification area in a virtual desktop of this name only.
 DESKTOP, DESKTOP_SIZE = "shell", SCREEN_GEOMETRY.rsplit("x", 1)[0]
@@ -53,15 +49,12 @@ SEPARATE_CLICK_GAP_S = 0.8
 PARKING_POINT = (1000, 700)
 NUDGE_INTERVAL = 0.3
 NUDGE_OFFSET = 2
-# A menu's last row ends this far above its bottom edge (the menu's border and padding); a
-# point half a row above that is inside the row for any of the machine's fonts.
-LAST_ROW_FROM_BOTTOM = 10
 RGB_BYTES = 3
 _live = []
 
 
-class HarnessError(AssertionError):
-    """A wait ran out or a tool failed; an AssertionError, so unittest reports a failure."""
+class HarnessError(AssertionError):  # so that unittest reports a failure
+    pass
 
 
 class NotRunnable(SystemExit):
@@ -80,8 +73,7 @@ def wait_for(predicate, timeout=DEFAULT_TIMEOUT, what="condition", interval=POLL
         time.sleep(interval)
 
 
-def end_process(process):
-    """Ends one process we started, by its PID: SIGTERM, then SIGKILL."""
+def end_process(process):  # SIGTERM, then SIGKILL
     if process is None or process.poll() is not None:
         return
     process.send_signal(signal.SIGTERM)
@@ -92,8 +84,7 @@ def end_process(process):
         process.wait(timeout=END_GRACE)
 
 
-def prefix_processes(prefix, sid=None):
-    """(PID, program) of every process of a Wine prefix, or of a Linux session."""
+def prefix_processes(prefix, sid=None):  # (PID, program) of a prefix's or a session's
     wanted = ("WINEPREFIX=" + prefix).encode()
     for entry in filter(str.isdigit, os.listdir("/proc")):
         try:
@@ -110,8 +101,8 @@ def prefix_processes(prefix, sid=None):
 
 
 def run_to_end(argv, env, cwd=None, timeout=TOOL_TIMEOUT):
-    """Runs a program to its end; returns (exit code, stdout bytes). Output goes through a file:
-    a wineserver the program happens to start would hold a pipe open long after it ends."""
+    """(exit code, stdout bytes). Output goes through a file: a wineserver the program happens
+    to start would hold a pipe open long after it ends."""
     with tempfile.TemporaryFile() as out:
         process = subprocess.Popen([str(a) for a in argv], env=env, cwd=cwd,
                                    stdin=subprocess.DEVNULL, stdout=out,
@@ -156,7 +147,6 @@ def link_ui_fonts(prefix):
 
 
 def boot_prefix(path):
-    """Makes a Wine prefix at path (~10 s); needs no display."""
     env = base_env(path)
     try:
         code, _ = run_to_end([TOOLS_LOADER, "wineboot", "-i"], env, timeout=BOOT_TIMEOUT)
@@ -187,17 +177,8 @@ def reg_add(env, key, name, data, kind="REG_SZ"):
         raise HarnessError("reg add %s /v %s failed (%d)" % (key, name, code))
 
 
-def loader_for(exe):
-    """The loader for a PE file, by the machine its header names."""
-    with open(exe, "rb") as data:
-        head = data.read(PE_HEAD_BYTES)
-    at = int.from_bytes(head[PE_OFFSET_AT:PE_OFFSET_AT + 4], "little")
-    return LOADERS["i686" if head[at + 4:at + 6] == I386_MACHINE else "x86_64"]
-
-
 def arch_unavailable(arch):
-    """None when this kernel runs arch's Wine loader, else the reason in plain words. The
-    32-bit loader is itself a 32-bit program: a kernel without 32-bit support refuses it."""
+    """None when this kernel runs arch's Wine loader (a 32-bit program for i686), else why."""
     loader = LOADERS[arch]
     if not os.access(loader, os.X_OK):
         return "no Wine loader %s (Debian package %s)" % (
@@ -211,21 +192,8 @@ def arch_unavailable(arch):
     return None
 
 
-def require(arch):
-    """Says how the session's 32-bit programs run, and ends the run as not run where the host
-    cannot run arch's programs: never a silent pass."""
-    reason = arch_unavailable(arch)
-    if arch == "i686":
-        print("%s %s" % (WAY_LINE, "not run: " + reason if reason else "ran natively"),
-              flush=True)
-    if reason:
-        print("NOT RUN: the %s tests did not run: %s." % (arch, reason), flush=True)
-        raise NotRunnable(NOT_RUN_EXIT)
-
-
 def start_xvfb(log_dir):
-    """Starts Xvfb on a free display number of its own choosing; returns (process, number)
-    once it accepts clients, which is when it names the number."""
+    """(process, display number), once Xvfb accepts clients: then it names the free number."""
     read, write = os.pipe()
     with open(os.path.join(log_dir, "xvfb.log"), "wb") as log:
         process = subprocess.Popen(["Xvfb", "-displayfd", str(write), "-screen", "0",
@@ -247,17 +215,15 @@ def count_colour(rgb_bytes, colour):
                if rgb_bytes[i:i + RGB_BYTES] == wanted)
 
 
-class Program:
-    def __init__(self, process, exe_name):
-        self.process, self.exe_name = process, exe_name
-        self.pid = process.pid
+class Program(subprocess.Popen):
+    """A started program; exe_name is its file's name."""
 
     def running(self):
-        return self.process.poll() is None
+        return self.poll() is None
 
     def wait_exit(self, timeout=DEFAULT_TIMEOUT):
         wait_for(lambda: not self.running(), timeout, "%s to exit" % self.exe_name)
-        return self.process.returncode
+        return self.returncode
 
 
 class Shell:
@@ -279,21 +245,18 @@ class Shell:
         return result.stdout
 
     def search(self, *criteria):
-        """Visible X windows matching xdotool search criteria, as ids."""
         return [int(w) for w in self.xdotool("search", "--onlyvisible", *criteria,
                                              check=False).split()]
 
     def name(self, window):
         return self.xdotool("getwindowname", window, check=False).strip()
 
-    def geometry(self, window):
-        """(x, y, width, height); with no window manager that is the client area."""
+    def geometry(self, window):  # with no window manager, the client area
         out = self.xdotool("getwindowgeometry", "--shell", window)
         values = dict(line.split("=", 1) for line in out.split() if "=" in line)
         return tuple(int(values[k]) for k in ("X", "Y", "WIDTH", "HEIGHT"))
 
-    def pixels(self, window, crop=None):
-        """Raw RGB bytes of an X window, or of a "WxH+X+Y" part of it."""
+    def pixels(self, window, crop=None):  # RGB bytes of a window, or of a "WxH+X+Y" part
         argv = ["import", "-window", str(window)] + (["-crop", crop, "+repage"] if crop else [])
         result = subprocess.run(argv + ["-depth", "8", "rgb:-"], env=self.env,
                                 timeout=TOOL_TIMEOUT, capture_output=True)
@@ -302,8 +265,7 @@ class Shell:
         return result.stdout
 
     def keys(self, window, *keys):
-        """Types keys into an X window through XTEST, as a person would: X focus moves there
-        first, for `key --window` is lost whenever focus is elsewhere."""
+        """Through XTEST, as a person types: `key --window` is lost while focus is elsewhere."""
         for key in keys:
             self.xdotool("windowfocus", "--sync", window)
             self.xdotool("key", key)
@@ -315,8 +277,7 @@ class Shell:
     # ----- the tray -----
 
     def tray_window(self):
-        """Wine's own tray window, shown while it holds icons, or else the taskbar of a virtual
-        desktop (always there) once an icon shows in its notification area."""
+        """Wine's tray window, shown while it holds icons, or a virtual desktop's taskbar."""
         found = self.search("--name", "^%s$" % TRAY_NAME)
         if found:
             return found[0]
@@ -324,7 +285,7 @@ class Shell:
             width = self.geometry(desktop)[2]
             for window in self.search("--classname", "^explorer\\.exe$"):
                 if (window != desktop and self.geometry(window)[2] == width
-                        and not self.name(window) and self._cell_drawn(window, 1)):
+                        and not self.name(window) and self.icon_shown(window)):
                     return window
         return None
 
@@ -332,13 +293,12 @@ class Shell:
         return wait_for(self.tray_window, what="the tray window to show")
 
     def wait_tray_empty(self):
-        """Waits until Wine unmapped its tray window, ~2 s after its last icon went: a new icon
-        before that would be hidden."""
+        # Wine unmaps its tray ~2 s after its last icon went; a new icon before that is hidden.
         wait_for(lambda: self.tray_window() is None, what="the tray window to go")
 
     def _cell(self, tray, icon):
-        """(left edge of icon number `icon`, cell size): Wine's own tray lays the icons out
-        from its left end in the order they were added, the taskbar from its right end."""
+        """(left edge, size) of the cell of the icon-th icon added: Wine's tray lays them out
+        from its left end, the taskbar from its right end."""
         _, _, width, cell = self.geometry(tray)
         return (cell * (icon - 1) if self.name(tray) == TRAY_NAME else width - cell * icon), cell
 
@@ -347,18 +307,13 @@ class Shell:
         left, cell = self._cell(tray, icon)
         return self.pixels(tray, "%dx%d+%d+0" % (cell, cell, left))
 
-    def _cell_drawn(self, tray, icon):
-        """Whether an icon has been drawn in a cell: it holds more than one colour."""
-        rgb = self.tray_pixels(icon, tray)
-        return len({rgb[i:i + RGB_BYTES] for i in range(0, len(rgb), RGB_BYTES)}) > 1
-
-    def icon_shown(self, icon=1):
-        tray = self.tray_window()
-        return tray is not None and self._cell_drawn(tray, icon)
+    def icon_shown(self, tray=None):
+        """Whether the first icon has been drawn: its cell holds more than one colour."""
+        rgb = (tray or self.tray_window()) and self.tray_pixels(1, tray or self.tray_window())
+        return bool(rgb) and len({rgb[i:i + RGB_BYTES] for i in range(0, len(rgb), RGB_BYTES)}) > 1
 
     def click_tray(self, button=X_LEFT, double=False, offset=0):
-        """Clicks the first icon (in the order the icons were added); a click on no button
-        only points at it."""
+        """Clicks the first icon added; with no button only points at it."""
         tray = self.wait_tray()
         left, cell = self._cell(tray, 1)
         # Nothing keeps the tray on top; a later window may cover it.
@@ -370,9 +325,8 @@ class Shell:
                                     else []), button)
 
     def clear_tray(self):
-        """Waits until the tray window went after its programs ended. Wine drops a killed
-        program's icon only when it next tells the dead window about the mouse, so the pointer
-        passes over the tray meanwhile."""
+        """Waits until the tray went after its programs ended. Wine drops a killed program's
+        icon only when it next tells its window about the mouse: the pointer passes over it."""
         nudge = [NUDGE_OFFSET]
 
         def gone():
@@ -389,26 +343,23 @@ class Shell:
     # ----- pop-up menus -----
 
     def menus(self, exe_name):
-        """A program's open pop-up menus: its visible X windows with an empty name, the menu
-        first, then open submenus."""
+        """A program's open pop-up menus (its unnamed X windows), submenus after the menu."""
         return [w for w in self.search("--classname", "^%s$" % exe_name) if not self.name(w)]
 
     def wait_menus(self, exe_name, count=1):
-        return wait_for(lambda: (lambda m: m if len(m) >= count else None)(self.menus(exe_name)),
+        return wait_for(lambda: len(self.menus(exe_name)) >= count and self.menus(exe_name),
                         what="%d menu window(s) of %s" % (count, exe_name))
 
     def wait_menus_gone(self, exe_name):
         wait_for(lambda: not self.menus(exe_name), what="the menus of %s to close" % exe_name)
 
     def menu_keys(self, exe_name, *keys):
-        """Types keys into the innermost open menu: Right opens a submenu, Escape closes one.
-        Keys reach a Wine menu only when its program took the foreground before opening it."""
+        """Into the innermost open menu; they reach it only if its program took the foreground."""
         for key in keys:
             self.keys(max(self.wait_menus(exe_name)), key)
 
     def close_menus(self, exe_name):
-        """Escapes out of any open menu: one left open when its program dies keeps Wine's
-        tray from delivering later clicks."""
+        """One left open when its program dies keeps Wine's tray from delivering clicks."""
         def escaped():
             menus = self.menus(exe_name)
             if menus:
@@ -420,21 +371,17 @@ class Shell:
     # ----- windows -----
 
     def windows(self, **wanted):
-        """Top-level Win32 windows as the probe sees them ({"hwnd", "cls", "title", "pid" (a
-        Windows process id), "visible", "x", "y", "width", "height"}), with the wanted values."""
+        """Top-level Win32 windows with the wanted values, as the probe lists them."""
         return [w for w in self.probe("windows") or []
                 if all(w[key] == value for key, value in wanted.items())]
 
     def tooltips(self):
         return [w["title"] for w in self.windows(cls=TOOLTIP_CLASS, visible=True)]
 
-    def texts(self, title):
-        """The texts of the controls of the visible windows with this title."""
+    def texts(self, title):  # of the controls of the visible windows with this title
         return [o["text"] for o in self.probe("texts", title) or []]
 
-    def x_windows(self, linux_pid, title):
-        """A program's own visible X windows with this title (the tray's tooltip may carry the
-        same name, but belongs to the shell)."""
+    def x_windows(self, linux_pid, title):  # not the shell's tooltip of the same name
         return self.search("--all", "--pid", linux_pid, "--name", "^%s$" % title)
 
     def x_window(self, linux_pid, title):
@@ -445,10 +392,9 @@ class Shell:
 class Session(Shell):
     """Xvfb + prefix copy + a keeper process; a context manager, or call close().
 
-    arch: "x86_64" or "i686" (default $WINEHARNESS_ARCH, else x86_64). probe: probe.exe of
-    either architecture (default $WINEHARNESS_PROBE). dpi: the screen's LogPixels, for every
-    program of the session (default 96). desktop: the programs show in Wine's
-    virtual desktop, with frames, captions and the taskbar's notification area (pictures)."""
+    arch: "x86_64" or "i686" (default $WINEHARNESS_ARCH, else x86_64). probe: the x86_64
+    probe.exe (default $WINEHARNESS_PROBE). dpi: the screen's LogPixels (default 96). desktop:
+    the programs show in Wine's virtual desktop, with frames, captions and a taskbar."""
 
     def __init__(self, arch=None, probe=None, dpi=None, desktop=False):
         self.arch = arch or os.environ.get("WINEHARNESS_ARCH", "x86_64")
@@ -460,7 +406,14 @@ class Session(Shell):
         _live.append(self)
         self.dir = tempfile.mkdtemp(prefix="wineharness-")
         try:
-            require(self.arch)
+            # Says how the 32-bit programs ran, and ends a run the host cannot make as not
+            # run: never a silent pass.
+            reason = arch_unavailable(self.arch)
+            if self.arch == "i686":
+                print(WAY_LINE, "not run: " + reason if reason else "ran natively", flush=True)
+            if reason:
+                print("NOT RUN: the %s tests did not run: %s." % (self.arch, reason), flush=True)
+                raise NotRunnable(NOT_RUN_EXIT)
             self.prefix = copy_prefix(os.path.join(self.dir, "prefix"))
             self.xvfb, self.display = start_xvfb(self.dir)
             self.env = base_env(self.prefix, self.display)
@@ -471,8 +424,7 @@ class Session(Shell):
                 reg_add(self.env, EXPLORER_KEY + r"\Desktops", DESKTOP, DESKTOP_SIZE)
             # A program starts in about half the time while another keeps the prefix's
             # Wine session alive.
-            self.keeper = self.spawn([loader_for(self.probe_exe), self.probe_exe, "keeper"],
-                                     "keeper")
+            self.keeper = self.spawn([TOOLS_LOADER, self.probe_exe, "keeper"], "keeper")
             self.log_mail()
         except BaseException:
             self.close()
@@ -480,7 +432,7 @@ class Session(Shell):
 
     def close(self):
         for program in self.programs:
-            end_process(program.process)
+            end_process(program)
         self.programs = []
         end_process(self.keeper)
         if self.env:
@@ -498,47 +450,41 @@ class Session(Shell):
     def __exit__(self, *exc):
         self.close()
 
-    def spawn(self, argv, name, cwd=None, env=None):
+    def spawn(self, argv, name, cwd=None, env=None, kind=subprocess.Popen):
         with open(os.path.join(self.dir, "%s-%d.log" % (name, time.monotonic_ns())), "wb") as log:
-            return subprocess.Popen([str(a) for a in argv], env=env or self.env,
-                                    cwd=cwd or self.dir, stdin=subprocess.DEVNULL, stdout=log,
-                                    stderr=subprocess.STDOUT)
+            return kind([str(a) for a in argv], env=env or self.env, cwd=cwd or self.dir,
+                        stdin=subprocess.DEVNULL, stdout=log, stderr=subprocess.STDOUT)
 
-    def start(self, exe, cwd=None, env=None):
-        """Starts a program of the session's architecture; exe is a Linux or Windows path."""
+    def start(self, exe, cwd=None, env=None):  # a Linux or Windows path
         name = exe.replace("\\", "/").rsplit("/", 1)[-1]
-        program = Program(self.spawn([LOADERS[self.arch], exe], name, cwd, env), name)
+        program = self.spawn([LOADERS[self.arch], exe], name, cwd, env, Program)
+        program.exe_name = name
         self.programs.append(program)
         return program
 
     def stop(self, program):
-        end_process(program.process)
+        end_process(program)
         if program in self.programs:
             self.programs.remove(program)
 
     def prefix_programs(self):
-        """Linux PIDs of the prefix's Windows programs outside the system folder, also those
-        started by others (a shortcut, an uninstaller going on from a copy of itself)."""
+        """Linux PIDs of the prefix's programs outside C:\\windows, ours or not (a shortcut's)."""
         return [pid for pid, program in prefix_processes(self.prefix)
                 if program[1:3] == ":\\" and not program.lower().startswith("c:\\windows\\")]
 
-    def wine(self, *args, check=True, loader=TOOLS_LOADER):
-        """Runs a Windows command-line program to its end; returns (exit code, output text)."""
+    def wine(self, *args, check=True, loader=TOOLS_LOADER):  # (exit code, output text)
         code, out = run_to_end([loader, *args], self.env, self.dir)
         if check and code != 0:
             raise HarnessError("wine %s failed (%d)" % (" ".join(map(str, args)), code))
         return code, out.decode("latin-1")
 
-    def probe(self, *args):
-        """Runs the probe; returns its JSON objects, or None when it found nothing."""
-        code, out = self.wine(self.probe_exe, *args, check=False,
-                              loader=loader_for(self.probe_exe))
+    def probe(self, *args):  # its JSON objects, or None when it found nothing
+        code, out = self.wine(self.probe_exe, *args, check=False)
         if code not in (0, 1):
             raise HarnessError("probe %s exited %d" % (" ".join(map(str, args)), code))
         return [json.loads(line) for line in out.splitlines()] if code == 0 else None
 
-    def reg_values(self, key):
-        """A key's values as {name: (type, data)} in the session's view, or None."""
+    def reg_values(self, key):  # {name: (type, data)} in the session's view, or None
         code, out = self.wine("reg", "query", key,
                               "/reg:32" if self.arch == "i686" else "/reg:64", check=False)
         if code != 0:
@@ -565,8 +511,7 @@ class Session(Shell):
         os.chmod(script, 0o755)
         reg_add(self.env, HAND_OFF_KEY, "Mailers", script)
 
-    def hand_offs(self):
-        """Every logged mail hand-off as (time.time() reading, argument)."""
+    def hand_offs(self):  # (time.time() reading, argument) of each
         try:
             with open(self.mail_log) as log:
                 return [(float(t), arg) for t, _, arg in
@@ -579,10 +524,8 @@ class Session(Shell):
             os.remove(self.mail_log)
 
     def mail_settled(self, count=0):
-        """The arguments handed off so far, once there are count of them, proven complete: a
-        marked hand-off through the same path comes back only after anything handed off
-        earlier was logged. Markers don't count: one logged before a click must not stand in
-        for its hand-off."""
+        """The arguments handed off so far, once there are count, proven complete by a marked
+        hand-off after them. Markers never count as a click's hand-off."""
         def ours():
             return [arg for _, arg in self.hand_offs() if not arg.startswith(MAIL_MARKER)]
         wait_for(lambda: len(ours()) >= count, what="%d mail hand-off(s)" % count)

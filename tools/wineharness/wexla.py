@@ -35,6 +35,11 @@ def facts():
         raise HarnessError("no program facts (scripts/build.sh native writes them): %s" % error)
 
 
+def icon_ids():
+    """What names the program's tray icon: its main window's class and the icon's id."""
+    return facts()["classes"]["main"], facts()["trayIconId"]
+
+
 def exe():
     path = os.environ.get("WEXLA_EXE", "")
     if not os.path.isfile(path):
@@ -47,8 +52,7 @@ def settings_line(icon, double_click):
 
 
 def menu_keys(item, subitem=None):
-    """The keys that choose a menu row from a menu just opened; Right opens a submenu with its
-    first row selected."""
+    """The keys that choose a row of a menu just opened; Right opens a submenu on its first."""
     keys = ["Down"] * ([row for row in facts()["rows"] if row is not None].index(item) + 1)
     if subitem is not None:
         keys += ["Right"] + ["Down"] * facts()["submenu"].index(subitem)
@@ -69,26 +73,21 @@ class App:
         self.program = None
 
     def start(self, cwd=None, env=None):
-        """Starts the program (in its folder unless told otherwise) and waits until the shell
-        holds its icon."""
+        """Starts the program (in its folder unless told otherwise) until it shows its icon."""
         self.session.reset_mail()
         self.program = self.session.start(self.exe, cwd=cwd or self.app_dir, env=env)
         wait_for(self.session.icon_shown, START_TIMEOUT, "the program's tray icon")
         # A drawn cell is not yet a program that answers its icon: the shell must hold the
         # icon for the program's own window before a click is sure to reach it.
-        wait_for(lambda: self.session.probe("icon-exists", *self.icon_ids()), START_TIMEOUT,
+        wait_for(lambda: self.session.probe("icon-exists", *icon_ids()), START_TIMEOUT,
                  "the shell to hold the program's icon")
         return self
-
-    def icon_ids(self):
-        return facts()["classes"]["main"], facts()["trayIconId"]
 
     def running(self):
         return self.program is not None and self.program.running()
 
     def end(self):
-        """Ends the program by PID and waits until the tray is empty again, so that the next
-        program's icon is in the first cell."""
+        """Ends the program by PID; the tray is emptied, so the next icon is in the first cell."""
         if self.running():
             self.session.close_menus(self.exe_name)
         if self.program is not None:
@@ -97,15 +96,14 @@ class App:
         self.session.clear_tray()
 
     def read_settings(self):
-        return self.settings.read_bytes() if self.settings.exists() else None
+        return self.settings.exists() and self.settings.read_bytes()
 
     def open_menu(self):
         self.session.click_tray(button=X_RIGHT)
         return self.session.wait_menus(self.exe_name)[0]
 
     def choose(self, item, subitem=None):
-        """Chooses a menu command by keyboard, which also shows that the program took the
-        foreground before it opened the menu."""
+        """By keyboard, which works only when the program took the foreground for its menu."""
         self.open_menu()
         self.session.menu_keys(self.exe_name, *menu_keys(item, subitem))
         self.session.wait_menus_gone(self.exe_name)
@@ -134,28 +132,23 @@ class App:
         self.session.keys(self.window(title), *keys)
 
     def says(self, text):
-        """Waits until a message box of the program shows a text that begins with text."""
         wait_for(lambda: [t for t in self.session.texts(CAPTION) if t.startswith(text)],
                  what="a box saying %r" % text)
 
     def answer(self, key="Return"):
-        """Answers the program's message box by key ("y", "n", Return) and waits until it is
-        gone."""
         self.keys(CAPTION, key)
         self.window_gone(CAPTION)
 
     def quit(self):
-        """Quit with nothing to save: the program ends and takes its icon along."""
         self.choose("Quit")
         self.program.wait_exit()
         self.session.wait_tray_empty()
 
     def shell_restart(self):
-        """Takes the icon away and broadcasts "TaskbarCreated", as a restarting Explorer does;
-        waits until the program has added its icon again."""
-        if not (self.session.probe("shell-restart", *self.icon_ids()) or [{}])[0].get("deleted"):
+        """As a restarting Explorer: the icon goes, "TaskbarCreated" is broadcast; it comes back."""
+        if not (self.session.probe("shell-restart", *icon_ids()) or [{}])[0].get("deleted"):
             raise HarnessError("the program's icon could not be taken away")
-        wait_for(lambda: self.session.probe("icon-exists", *self.icon_ids()),
+        wait_for(lambda: self.session.probe("icon-exists", *icon_ids()),
                  what="the icon to come back")
 
     def click(self, double=False):
@@ -164,8 +157,7 @@ class App:
 
 
 class AppTest(unittest.TestCase):
-    """One session per test class (a host that cannot run its architecture ends the run as not
-    run from setUpClass); app() gives a copy of the program, ended after the test."""
+    """One session per test class; app() gives a copy of the program, ended after the test."""
 
     @classmethod
     def setUpClass(cls):
