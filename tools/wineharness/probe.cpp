@@ -48,12 +48,6 @@ std::string classOf(HWND window) {
   return name;
 }
 
-DWORD processOf(HWND window) {
-  DWORD pid = 0;
-  GetWindowThreadProcessId(window, &pid);
-  return pid;
-}
-
 // Enumeration callbacks must be stdcall on i686, which a lambda cannot be.
 BOOL CALLBACK collect(HWND window, LPARAM list) {
   reinterpret_cast<std::vector<HWND>*>(list)->push_back(window);
@@ -72,10 +66,11 @@ int listWindows() {
     GetClientRect(w, &client);
     POINT origin = {0, 0};
     ClientToScreen(w, &origin);
-    std::printf("{\"hwnd\": %llu, \"cls\": %s, \"title\": %s, \"pid\": %lu, \"visible\": %s, "
-                "\"x\": %ld, \"y\": %ld, \"width\": %ld, \"height\": %ld}\n",
-                static_cast<unsigned long long>(reinterpret_cast<UINT_PTR>(w)),
-                quoted(classOf(w)).c_str(), quoted(textOf(w)).c_str(), processOf(w),
+    DWORD pid = 0;
+    GetWindowThreadProcessId(w, &pid);
+    std::printf("{\"cls\": %s, \"title\": %s, \"pid\": %lu, \"visible\": %s, \"x\": %ld, "
+                "\"y\": %ld, \"width\": %ld, \"height\": %ld}\n",
+                quoted(classOf(w)).c_str(), quoted(textOf(w)).c_str(), pid,
                 IsWindowVisible(w) ? "true" : "false", origin.x, origin.y, client.right,
                 client.bottom);
   }
@@ -123,15 +118,14 @@ NOTIFYICONDATAA programIcon(const char* mainClass, const char* idText) {
 }
 
 // What the shell does when Explorer restarts: the icon is gone, and every top-level window
-// hears "TaskbarCreated".
+// hears "TaskbarCreated". Exit code 1 also when the icon could not be taken away.
 int restartShell(const char* mainClass, const char* idText) {
   NOTIFYICONDATAA icon = programIcon(mainClass, idText);
   if (icon.hWnd == nullptr)
     return kExitNotFound;
   const bool deleted = Shell_NotifyIconA(NIM_DELETE, &icon) != FALSE && !holdsIcon(icon, icon.hWnd);
   SendNotifyMessageA(HWND_BROADCAST, RegisterWindowMessageA("TaskbarCreated"), 0, 0);
-  std::printf("{\"deleted\": %s}\n", deleted ? "true" : "false");
-  return kExitOk;
+  return deleted ? kExitOk : kExitNotFound;
 }
 
 // Windows process ids differ from the Linux ids the harness holds: the process is found by its
@@ -165,18 +159,13 @@ int main(int argc, char** argv) {
     return listWindows();
   if (command == "texts" && argc == 3)
     return printTexts(argv[2]);
-  if (command == "icon-exists" && argc == 4) {
-    if (programIcon(argv[2], argv[3]).hWnd == nullptr)
-      return kExitNotFound;
-    std::printf("{\"exists\": true}\n");
-    return kExitOk;
-  }
+  if (command == "icon-exists" && argc == 4)
+    return programIcon(argv[2], argv[3]).hWnd == nullptr ? kExitNotFound : kExitOk;
   if (command == "shell-restart" && argc == 4)
     return restartShell(argv[2], argv[3]);
   if (command == "gui-resources" && argc == 3)
     return printGuiResources(argv[2]);
-  std::fprintf(stderr,
-               "usage: wexla_probe keeper | windows | texts CAPTION |\n"
-               "  icon-exists CLASS ID | shell-restart CLASS ID | gui-resources EXE\n");
+  std::fprintf(stderr, "usage: wexla_probe keeper | windows | texts CAPTION |\n"
+                       "  icon-exists CLASS ID | shell-restart CLASS ID | gui-resources EXE\n");
   return kExitUsage;
 }

@@ -79,8 +79,8 @@ class App:
         wait_for(self.session.icon_shown, START_TIMEOUT, "the program's tray icon")
         # A drawn cell is not yet a program that answers its icon: the shell must hold the
         # icon for the program's own window before a click is sure to reach it.
-        wait_for(lambda: self.session.probe("icon-exists", *icon_ids()), START_TIMEOUT,
-                 "the shell to hold the program's icon")
+        wait_for(lambda: self.session.probe("icon-exists", *icon_ids()) is not None,
+                 START_TIMEOUT, "the shell to hold the program's icon")
         return self
 
     def running(self):
@@ -146,9 +146,9 @@ class App:
 
     def shell_restart(self):
         """As a restarting Explorer: the icon goes, "TaskbarCreated" is broadcast; it comes back."""
-        if not (self.session.probe("shell-restart", *icon_ids()) or [{}])[0].get("deleted"):
+        if self.session.probe("shell-restart", *icon_ids()) is None:
             raise HarnessError("the program's icon could not be taken away")
-        wait_for(lambda: self.session.probe("icon-exists", *icon_ids()),
+        wait_for(lambda: self.session.probe("icon-exists", *icon_ids()) is not None,
                  what="the icon to come back")
 
     def click(self, double=False):
