@@ -1,9 +1,6 @@
-"""The release files of one architecture: what the portable zip holds, the size and import
-budget of the program, and the installer run silently under Wine (install, start through
-the Start-menu shortcut, uninstall).
-
-Environment: WEXLA_DIST_DIR (scripts/package.sh --out), WEXLA_DIST_ARCH (i686 or x86_64),
-WEXLA_VERSION, WEXLA_APP_DIR (the build folder packed)."""
+"""The release files of one architecture (WEXLA_DIST_ARCH) in WEXLA_DIST_DIR, made from the
+build folder WEXLA_APP_DIR: the zip, the program's size and imports, and the installer run
+silently under Wine (install, start through the Start-menu shortcut, uninstall)."""
 
 import os
 import pathlib
@@ -39,9 +36,8 @@ class Packages(unittest.TestCase):
     def test_zip_and_installer(self):
         with zipfile.ZipFile(os.path.join(DIST, "wexla98-%s-%s.zip" % (VERSION, ARCH))) as zipped:
             files = {info.filename: zipped.read(info) for info in zipped.infolist()}
-        # A zip of other files than the build's fails dist_rebuild.
-        self.assertEqual(sorted(PROGRAM_FILES + ("readme.txt",)), sorted(files))
-        self.assertEqual((MACHINES[ARCH], GUI_SUBSYSTEM), pe_kind(files["wexla98.exe"]))
+        self.assertEqual({name: pathlib.Path(APP_DIR, name).read_bytes() for name in PROGRAM_FILES},
+                         {name: data for name, data in files.items() if name != "readme.txt"})
         readme = files["readme.txt"]
         self.assertEqual(readme.count(b"\n"), readme.count(b"\r\n"), "Notepad needs CRLF")
         self.assertIn(VERSION.encode(), readme)
@@ -54,8 +50,9 @@ class Packages(unittest.TestCase):
 
 
 class Budget(unittest.TestCase):
-    def test_within_128_kib_importing_only_system_functions(self):
+    def test_a_windows_program_within_128_kib_importing_only_system_functions(self):
         exe = os.path.join(APP_DIR, "wexla98.exe")
+        self.assertEqual((MACHINES[ARCH], GUI_SUBSYSTEM), pe_kind(pathlib.Path(exe).read_bytes()))
         self.assertLessEqual(os.path.getsize(exe), SIZE_BUDGET)
         imported = footprint.imports(ARCH, exe)
         self.assertTrue(footprint.only_system_dlls(imported), sorted(imported))
@@ -84,8 +81,8 @@ class Installer(unittest.TestCase):
     def run_setup(self, exe, *switches, code=0):
         self.assertEqual(code, self.session.wine(exe, "/S", *switches,
                                                  loader=wh.LOADERS[ARCH], check=False)[0], exe)
-        # An uninstaller goes on from a copy of itself; everything ends before the next step.
-        # (A failed run here is one that ran in place.)
+        # An uninstaller goes on from a copy of itself (unless it failed, which it does in
+        # place); everything ends before the next step.
         if code == 0:
             wh.wait_for(lambda: not self.session.prefix_programs(), timeout=60,
                         what="the prefix's programs to end")
@@ -115,7 +112,7 @@ class Installer(unittest.TestCase):
         self.run_setup(SETUP)
         for name in PROGRAM_FILES:
             self.assertEqual(pathlib.Path(APP_DIR, name).read_bytes(),
-                             pathlib.Path(self.files, name).read_bytes())
+                             pathlib.Path(self.files, name).read_bytes(), name)
         self.assertEqual([True, False], self.links_exist())
         with open(self.help_link, "rb") as link:
             self.assertIn("wexla98.htm", link.read().decode("latin-1").replace("\0", ""))

@@ -19,6 +19,7 @@ RUN_TIMEOUT = 300
 SECOND_START_TIMEOUT = 15.0
 # Half a row above the bottom border and padding: inside the last row for any font here.
 LAST_ROW_UP = 10
+MAILTO = ["mailto:"]
 
 
 class Tray(wexla.AppTest):
@@ -31,12 +32,11 @@ class Tray(wexla.AppTest):
                 before = sorted(os.listdir(app.app_dir))
                 self.assertEqual([], self.session.search("--pid", app.program.pid), "a window")
                 app.click()
-                self.assertEqual(["mailto:"] * after_click, self.session.mail_settled(after_click))
+                self.assertEqual(MAILTO * after_click, self.session.mail_settled(after_click))
                 # Apart by more than the double-click time: two clicks, not a double click.
                 time.sleep(wh.SEPARATE_CLICK_GAP_S)
                 app.click(double=True)
-                self.assertEqual(["mailto:"] * after_double,
-                                 self.session.mail_settled(after_double))
+                self.assertEqual(MAILTO * after_double, self.session.mail_settled(after_double))
                 app.quit()
                 self.assertEqual(before, sorted(os.listdir(app.app_dir)))
 
@@ -99,8 +99,7 @@ class Tray(wexla.AppTest):
     def test_run_script_without_a_display_leaves_nothing_behind(self):
         prefix = os.path.join(self.session.dir, "run-prefix")
         subprocess.run(["cp", "-a", self.session.prefix, prefix], check=True)
-        env = {k: v for k, v in os.environ.items() if k != "DISPLAY"}
-        env["WINEPREFIX"] = prefix
+        env = dict({k: v for k, v in os.environ.items() if k != "DISPLAY"}, WINEPREFIX=prefix)
         with open(os.path.join(self.session.dir, "run.log"), "wb") as log:
             script = subprocess.Popen([os.path.join(ROOT, "scripts", "run.sh")], env=env,
                                       stdout=log, stderr=subprocess.STDOUT,

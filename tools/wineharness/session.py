@@ -5,6 +5,7 @@ drives it: Wine's tray, pop-up menus, X windows, keys and pixels."""
 import atexit
 import json
 import os
+import pathlib
 import select
 import shutil
 import signal
@@ -168,13 +169,6 @@ def copy_prefix(target):
         path = os.environ["WINEHARNESS_PREFIX"] = boot_prefix(os.path.join(own, "prefix"))
     subprocess.run(["cp", "-a", path, target], check=True, timeout=TOOL_TIMEOUT)
     return target
-
-
-def reg_add(env, key, name, data, kind="REG_SZ"):
-    code, _ = run_to_end([TOOLS_LOADER, "reg", "add", key, "/v", name, "/t", kind, "/d", data,
-                          "/f"], env)
-    if code != 0:
-        raise HarnessError("reg add %s /v %s failed (%d)" % (key, name, code))
 
 
 def arch_unavailable(arch):
@@ -418,10 +412,10 @@ class Session(Shell):
             self.xvfb, self.display = start_xvfb(self.dir)
             self.env = base_env(self.prefix, self.display)
             if dpi is not None:
-                reg_add(self.env, r"HKCU\Control Panel\Desktop", "LogPixels", dpi, "REG_DWORD")
+                self.reg_add(r"HKCU\Control Panel\Desktop", "LogPixels", dpi, "REG_DWORD")
             if desktop:
-                reg_add(self.env, EXPLORER_KEY, "Desktop", DESKTOP)
-                reg_add(self.env, EXPLORER_KEY + r"\Desktops", DESKTOP, DESKTOP_SIZE)
+                self.reg_add(EXPLORER_KEY, "Desktop", DESKTOP)
+                self.reg_add(EXPLORER_KEY + r"\Desktops", DESKTOP, DESKTOP_SIZE)
             # A program starts in about half the time while another keeps the prefix's
             # Wine session alive.
             self.keeper = self.spawn([TOOLS_LOADER, self.probe_exe, "keeper"], "keeper")
@@ -484,6 +478,9 @@ class Session(Shell):
             raise HarnessError("probe %s exited %d" % (" ".join(map(str, args)), code))
         return [json.loads(line) for line in out.splitlines()] if code == 0 else None
 
+    def reg_add(self, key, name, data, kind="REG_SZ"):
+        self.wine("reg", "add", key, "/v", name, "/t", kind, "/d", data, "/f")
+
     def reg_values(self, key):  # {name: (type, data)} in the session's view, or None
         code, out = self.wine("reg", "query", key,
                               "/reg:32" if self.arch == "i686" else "/reg:64", check=False)
@@ -509,19 +506,15 @@ class Session(Shell):
             out.write('#!/bin/sh\nfor a in "$@"; do printf "%%s %%s\\n" "$(date +%%s.%%N)" "$a"'
                       ' >> "%s"; done\n' % self.mail_log)
         os.chmod(script, 0o755)
-        reg_add(self.env, HAND_OFF_KEY, "Mailers", script)
+        self.reg_add(HAND_OFF_KEY, "Mailers", script)
 
     def hand_offs(self):  # (time.time() reading, argument) of each
-        try:
-            with open(self.mail_log) as log:
-                return [(float(t), arg) for t, _, arg in
-                        (line.partition(" ") for line in log.read().splitlines())]
-        except FileNotFoundError:
-            return []
+        log = pathlib.Path(self.mail_log)
+        lines = log.read_text().splitlines() if log.exists() else []
+        return [(float(t), arg) for t, _, arg in (line.partition(" ") for line in lines)]
 
     def reset_mail(self):
-        if os.path.exists(self.mail_log):
-            os.remove(self.mail_log)
+        pathlib.Path(self.mail_log).unlink(missing_ok=True)
 
     def mail_settled(self, count=0):
         """The arguments handed off so far, once there are count, proven complete by a marked

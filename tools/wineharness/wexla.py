@@ -131,11 +131,9 @@ class App:
     def keys(self, title, *keys):
         self.session.keys(self.window(title), *keys)
 
-    def says(self, text):
-        wait_for(lambda: [t for t in self.session.texts(CAPTION) if t.startswith(text)],
-                 what="a box saying %r" % text)
-
     def answer(self, key="Return"):
+        """Answers the program's message box, once it shows, by key; its text is the unit
+        tests' to check."""
         self.keys(CAPTION, key)
         self.window_gone(CAPTION)
 

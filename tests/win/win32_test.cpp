@@ -1,12 +1,18 @@
-// The Win32 roles against a real Windows (Wine): registry reads, the ordinary-file search, file
-// replacement and its handles, icon loading, starting programs, the real pop-up menu, the
-// program's lifetime, the mouse window's options and the DLL search. Exit code 0 when every
-// check passes.
-#include "tests/win/win_check.h"
+// The Win32 side against a real Windows (Wine), at whatever resolution the screen has: registry
+// reads, the ordinary-file search, file replacement and its handles, icon loading, starting
+// programs, the real pop-up menu, the program's lifetime, the mouse window's options; every
+// window design built by the form builder (the form placed and sized from twips, each control
+// the system control of its kind at its place, fonts from points, each label's text fitting in
+// the font its control really draws with, the icon shown and the rule in the window-text
+// colour); and the DLL search. GoogleTest is not built for Windows: a failed check prints its
+// line, and the exit code says whether all passed.
+#include "resources/form_layouts.h"
 #include "win32/application.h"
 #include "win32/dll_search.h"
+#include "win32/form_builder.h"
 #include "win32/handles.h"
 #include "win32/popup_menu.h"
+#include "win32/system_function.h"
 #include "win32/win32_desktop.h"
 #include "win32/win32_files.h"
 #include "win32/win32_pictures.h"
@@ -14,11 +20,28 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <array>
+#include <climits>
+#include <cstdio>
+#include <cstdlib>
+#include <iterator>
 #include <optional>
 #include <string>
+#include <vector>
+
+#define CHECK(condition) check((condition), #condition, __LINE__)
 
 namespace {
+
+int failures = 0;
+
+void check(bool ok, const char* what, int line) {
+  if (!ok) {
+    std::printf("FAIL line %d: %s\n", line, what);
+    ++failures;
+  }
+}
 
 constexpr const char* kTestKey = "SOFTWARE\\Wexla98Tests";
 // A copy of this test started under another name logs its command line here, beside itself.
@@ -54,9 +77,8 @@ void registryReads() {
   for (const auto& v : values) {
     RegSetValueExA(key, v.name, 0, v.type, static_cast<const BYTE*>(v.data),
                    static_cast<DWORD>(v.size));
-    wexla::wincheck::check(
-        registry.readRegistryText(wexla::RegistryRoot::LocalMachine, kTestKey, v.name) == v.read,
-        v.name, __LINE__);
+    check(registry.readRegistryText(wexla::RegistryRoot::LocalMachine, kTestKey, v.name) == v.read,
+          v.name, __LINE__);
   }
   CHECK(!registry.readRegistryText(wexla::RegistryRoot::LocalMachine, kTestKey, "missing"));
   CHECK(!registry.readRegistryText(wexla::RegistryRoot::LocalMachine, "SOFTWARE\\NoSuchKey98",
@@ -205,13 +227,181 @@ void dllSearch() {
   CHECK(LoadLibraryA(WEXLA_PLANTED_DLL) == nullptr && LoadLibraryA("comdlg32.dll") != nullptr);
 }
 
+using wexla::ControlKind;
+using wexla::ControlLayout;
+using wexla::FormLayout;
+constexpr int kTwipsPerInch = 1440;
+constexpr int kHundredthsPointsPerInch = 7200;
+int dpi = 0;
+
+int px(int twips) {
+  return MulDiv(twips, dpi, kTwipsPerInch);
+}
+
+LRESULT CALLBACK formProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  LRESULT result = 0;
+  return wexla::handleFormMessage(window, message, wParam, lParam, result)
+             ? result
+             : DefDlgProcA(window, message, wParam, lParam);
+}
+
+std::string textOf(HWND window) {
+  std::array<char, 256> text{};
+  GetWindowTextA(window, text.data(), static_cast<int>(text.size()));
+  return text.data();
+}
+
+// The system control each kind is made as: its class and its style's type (two for a push
+// button, which may be the default one, and for a label, which may wrap).
+struct SystemControl {
+  const char* cls;
+  DWORD typeMask, type, otherType;
+};
+const SystemControl kSystemControls[] = {
+    {"Button", BS_TYPEMASK, BS_PUSHBUTTON, BS_DEFPUSHBUTTON}, // PushButton
+    {"Button", BS_TYPEMASK, BS_GROUPBOX, BS_GROUPBOX},        // GroupBox
+    {"Button", BS_TYPEMASK, BS_AUTORADIOBUTTON, BS_AUTORADIOBUTTON},
+    {"Static", SS_TYPEMASK, SS_LEFT, SS_LEFTNOWORDWRAP}, // StaticText
+    {"Static", SS_TYPEMASK, SS_OWNERDRAW, SS_OWNERDRAW}, // Rule
+    {"Static", SS_TYPEMASK, SS_ETCHEDHORZ, SS_ETCHEDHORZ},
+    {"Static", SS_TYPEMASK, SS_ICON, SS_ICON}};
+
+bool isOfKind(HWND w, ControlKind kind) {
+  const SystemControl& wanted = kSystemControls[static_cast<int>(kind)];
+  std::array<char, 64> name{};
+  GetClassNameA(w, name.data(), static_cast<int>(name.size()));
+  const DWORD type = static_cast<DWORD>(GetWindowLongPtrA(w, GWL_STYLE)) & wanted.typeMask;
+  return lstrcmpiA(name.data(), wanted.cls) == 0 &&
+         (type == wanted.type || type == wanted.otherType);
+}
+
+// A label's text in the font the control draws with, which must be the real MS Sans Serif
+// (not a substitute with other widths): one line, or wrapped at the control's width.
+bool labelFits(const ControlLayout& c, HWND label) {
+  HDC dc = GetDC(label);
+  HGDIOBJ previous =
+      SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageA(label, WM_GETFONT, 0, 0)));
+  std::array<char, LF_FACESIZE> face{};
+  GetTextFaceA(dc, static_cast<int>(face.size()), face.data());
+  RECT area{0, 0, c.wordWrap ? px(c.width) : 0, 0};
+  DrawTextA(dc, textOf(label).c_str(), -1, &area,
+            DT_CALCRECT | DT_NOPREFIX | (c.wordWrap ? DT_WORDBREAK : DT_SINGLELINE));
+  SelectObject(dc, previous);
+  ReleaseDC(label, dc);
+  return std::string(face.data()) == "MS Sans Serif" && area.right <= px(c.width) &&
+         area.bottom <= px(c.height);
+}
+
+// A rule shows the window-text colour (which main sets apart from every other system colour),
+// not the frame colour that a black-rectangle static paints.
+bool ruleInTextColour(HWND form, HWND rule) {
+  ShowWindow(form, SW_SHOWNOACTIVATE);
+  UpdateWindow(form);
+  HDC dc = GetDC(rule);
+  const COLORREF drawn = GetPixel(dc, 0, 0);
+  ReleaseDC(rule, dc);
+  ShowWindow(form, SW_HIDE);
+  return drawn == GetSysColor(COLOR_WINDOWTEXT);
+}
+
+void checkForm(const FormLayout& layout, HWND owner, HICON icon) {
+  HWND form = wexla::createForm(layout, GetModuleHandleA(nullptr), owner, icon, icon, formProc);
+  RECT client{};
+  RECT frame{};
+  POINT origin{0, 0};
+  GetClientRect(form, &client);
+  GetWindowRect(form, &frame);
+  ClientToScreen(form, &origin);
+  // Its client area from twips, at its design position or else centred on the screen.
+  check(form != nullptr && client.right == px(layout.clientWidth) &&
+            client.bottom == px(layout.clientHeight),
+        layout.caption, __LINE__);
+  check(layout.placement == wexla::Placement::AtPosition
+            ? origin.x == px(layout.left) && origin.y == px(layout.top)
+            : std::abs(frame.left + frame.right - GetSystemMetrics(SM_CXSCREEN)) <= 1 &&
+                  std::abs(frame.top + frame.bottom - GetSystemMetrics(SM_CYSCREEN)) <= 1,
+        layout.caption, __LINE__);
+  // The children come in the order the builder makes them: by their z-order, then the
+  // controls without one in design order.
+  std::vector<const ControlLayout*> order;
+  std::ranges::transform(layout.controls, std::back_inserter(order), [](auto& c) { return &c; });
+  std::stable_sort(order.begin(), order.end(), [](const ControlLayout* a, const ControlLayout* b) {
+    return (a->zOrder == wexla::kNoZOrder ? INT_MAX : a->zOrder) <
+           (b->zOrder == wexla::kNoZOrder ? INT_MAX : b->zOrder);
+  });
+  std::vector<HWND> children;
+  for (HWND w = GetWindow(form, GW_CHILD); w != nullptr; w = GetWindow(w, GW_HWNDNEXT)) {
+    children.push_back(w);
+  }
+  check(children.size() == order.size(), layout.caption, __LINE__);
+  for (std::size_t i = 0; i < std::min(children.size(), order.size()); ++i) {
+    HWND w = children[i];
+    const ControlLayout& c = *order[i];
+    // Known by its identifier or caption; placed inside its group box, if any.
+    const bool known = c.id != wexla::ControlId{} ? GetDlgCtrlID(w) == static_cast<int>(c.id)
+                                                  : textOf(w) == c.caption;
+    const ControlLayout* group =
+        c.container == wexla::kNoContainer ? nullptr : &layout.controls[c.container];
+    RECT box{};
+    GetWindowRect(w, &box);
+    MapWindowPoints(nullptr, form, reinterpret_cast<POINT*>(&box), 2);
+    check(known && isOfKind(w, c.kind) && box.left == px(c.left + (group ? group->left : 0)) &&
+              box.top == px(c.top + (group ? group->top : 0)) &&
+              box.right - box.left == px(c.width),
+          c.name, __LINE__);
+    LOGFONTA font{};
+    GetObjectA(reinterpret_cast<HFONT>(SendMessageA(w, WM_GETFONT, 0, 0)), sizeof font, &font);
+    check(*c.caption == '\0' ||
+              font.lfHeight == -MulDiv(c.font.pointSizeHundredths, dpi, kHundredthsPointsPerInch),
+          c.name, __LINE__);
+    check(c.kind != ControlKind::StaticText || labelFits(c, w), c.name, __LINE__);
+    check(c.kind != ControlKind::Rule || ruleInTextColour(form, w), c.name, __LINE__);
+    check(c.kind != ControlKind::Icon ||
+              SendMessageA(w, STM_GETICON, 0, 0) == reinterpret_cast<LRESULT>(icon),
+          c.name, __LINE__);
+  }
+  DestroyWindow(form);
+}
+
+void forms() {
+  // The program is DPI-aware through its manifest; this test has none. The call is missing
+  // before Vista, where every process sees the real resolution.
+  if (const auto aware =
+          wexla::systemFunction<BOOL(WINAPI*)()>("user32.dll", "SetProcessDPIAware")) {
+    aware();
+  }
+  HDC screen = GetDC(nullptr);
+  dpi = GetDeviceCaps(screen, LOGPIXELSX);
+  std::printf("forms at %d dots per inch\n", dpi);
+  ReleaseDC(nullptr, screen);
+  // A window-text colour that no other system colour has, for this run.
+  const int textElement = COLOR_WINDOWTEXT;
+  const COLORREF savedText = GetSysColor(textElement);
+  const COLORREF distinctText = RGB(0x12, 0x34, 0x56);
+  CHECK(SetSysColors(1, &textElement, &distinctText));
+  HICON icon = LoadIconA(nullptr, reinterpret_cast<LPCSTR>(IDI_APPLICATION));
+  HWND main = wexla::createForm(wexla::mainWindowLayout(), GetModuleHandleA(nullptr), nullptr, icon,
+                                icon, formProc);
+  checkForm(wexla::mainWindowLayout(), nullptr, icon);
+  checkForm(wexla::dialogLayout(wexla::WindowId::MouseConfiguration), main, icon);
+  checkForm(wexla::dialogLayout(wexla::WindowId::About), main, icon);
+  DestroyWindow(main);
+  // The program's own window procedures register these classes again below.
+  for (const char* cls : {wexla::mainWindowLayout().className,
+                          wexla::dialogLayout(wexla::WindowId::MouseConfiguration).className,
+                          wexla::dialogLayout(wexla::WindowId::About).className}) {
+    UnregisterClassA(cls, GetModuleHandleA(nullptr));
+  }
+  SetSysColors(1, &textElement, &savedText);
+}
+
 } // namespace
 
 int main() {
   std::array<char, MAX_PATH> self{};
   const DWORD length = GetModuleFileNameA(nullptr, self.data(), static_cast<DWORD>(self.size()));
   const std::string path(self.data(), length);
-  if (path.substr(path.rfind('\\') + 1) != "win32_port_test.exe") {
+  if (path.substr(path.rfind('\\') + 1) != "win32_test.exe") {
     // Started by shell() as a stand-in program.
     return files.writeNewFile(wexla::Text(path + kStartLogSuffix), GetCommandLineA()) ? 0 : 1;
   }
@@ -231,8 +421,10 @@ int main() {
       menuRows(wexla::buildPopupMenu().get()) ==
       "Mouse configuration|-|Icon(Change icon|Restore default icon|)|-|Save settings|Help|About|-|"
       "Quit|");
+  forms(); // before the program's own windows, whose classes it would take
   programLifetime();
   mouseWindowOptions();
-  dllSearch();
-  return wexla::wincheck::finish();
+  dllSearch(); // last: it restricts this process's DLL search
+  std::printf("%d failed\n", failures);
+  return failures == 0 ? 0 : 1;
 }
