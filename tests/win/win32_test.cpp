@@ -60,23 +60,21 @@ void registryReads() {
   HKEY key = nullptr;
   CHECK(RegCreateKeyExA(HKEY_LOCAL_MACHINE, kTestKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
                         nullptr) == ERROR_SUCCESS);
-  const std::string fits = std::string(1023, 'a') + '\0';
-  const std::string tooLong = std::string(1024, 'a') + '\0';
   const DWORD number = 4000000000u; // bit 31 set: a value bit, not a sign
   const struct {
     const char* name;
     DWORD type;
-    const void* data;
-    std::size_t size;
+    std::string data;
     std::optional<std::string> read;
-  } values[] = {{"fits", REG_SZ, fits.data(), fits.size(), std::string(1023, 'a')},
-                {"long", REG_SZ, tooLong.data(), tooLong.size(), std::nullopt},
-                {"empty", REG_SZ, nullptr, 0, ""},
-                {"number", REG_DWORD, &number, sizeof number, "4000000000"}};
+  } values[] = {
+      {"fits", REG_SZ, std::string(1023, 'a') + '\0', std::string(1023, 'a')},
+      {"long", REG_SZ, std::string(1024, 'a') + '\0', std::nullopt},
+      {"empty", REG_SZ, "", ""},
+      {"number", REG_DWORD, std::string(reinterpret_cast<const char*>(&number), 4), "4000000000"}};
   wexla::Win32Registry registry;
   for (const auto& v : values) {
-    RegSetValueExA(key, v.name, 0, v.type, static_cast<const BYTE*>(v.data),
-                   static_cast<DWORD>(v.size));
+    RegSetValueExA(key, v.name, 0, v.type, reinterpret_cast<const BYTE*>(v.data.data()),
+                   static_cast<DWORD>(v.data.size()));
     check(registry.readRegistryText(wexla::RegistryRoot::LocalMachine, kTestKey, v.name) == v.read,
           v.name, __LINE__);
   }
@@ -361,6 +359,9 @@ void checkForm(const FormLayout& layout, HWND owner, HICON icon) {
           c.name, __LINE__);
   }
   DestroyWindow(form);
+  // The program's own window procedures register the class again later (not the main window's
+  // yet, which the other forms' owner still holds).
+  UnregisterClassA(layout.className, GetModuleHandleA(nullptr));
 }
 
 void forms() {
@@ -386,12 +387,7 @@ void forms() {
   checkForm(wexla::dialogLayout(wexla::WindowId::MouseConfiguration), main, icon);
   checkForm(wexla::dialogLayout(wexla::WindowId::About), main, icon);
   DestroyWindow(main);
-  // The program's own window procedures register these classes again below.
-  for (const char* cls : {wexla::mainWindowLayout().className,
-                          wexla::dialogLayout(wexla::WindowId::MouseConfiguration).className,
-                          wexla::dialogLayout(wexla::WindowId::About).className}) {
-    UnregisterClassA(cls, GetModuleHandleA(nullptr));
-  }
+  UnregisterClassA(wexla::mainWindowLayout().className, GetModuleHandleA(nullptr));
   SetSysColors(1, &textElement, &savedText);
 }
 
