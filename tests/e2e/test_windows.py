@@ -33,13 +33,12 @@ class Windows(wexla.AppTest):
         app.choose("Icon", "Change icon")
         wh.wait_for(lambda: "Icon Files (*.ico)" in self.session.texts(wexla.OPEN_TITLE),
                     what="the Open dialog's file type")
-        app.keys(wexla.OPEN_TITLE, "Escape")
-        app.window_gone(wexla.OPEN_TITLE)
+        app.close(wexla.OPEN_TITLE, "Escape")
         self.assertEqual(before, self.session.tray_pixels())
         app.choose_icon_file("red.ico")
         wh.wait_for(lambda: self.shows(RED), what="the red icon")
         app.choose("Quit")
-        app.answer("y")
+        app.close(wexla.CAPTION, "y")
         app.program.wait_exit()
         self.assertEqual(wexla.settings_line(red, False), app.read_settings())
         self.assertEqual(sorted([app.exe_name, "red.ico", wexla.SETTINGS_NAME, *wexla.HELP_NAMES]),
@@ -52,7 +51,7 @@ class Windows(wexla.AppTest):
         app.shell_restart()
         wh.wait_for(lambda: self.session.tray_pixels() == before, what="the built-in icon")
         app.choose("Quit")
-        app.answer("n")
+        app.close(wexla.CAPTION, "n")
         app.program.wait_exit()
         self.assertEqual(wexla.settings_line(red, False), app.read_settings())
         app.end()
@@ -69,21 +68,34 @@ class Windows(wexla.AppTest):
         self.addCleanup(os.kill, int(self.session.xdotool("getwindowpid", viewer)), signal.SIGTERM)
         self.assertGreater(min(self.session.geometry(viewer)[2:]), 200, "an error box, not a page")
 
-    def test_mouse_window(self):
+    def test_mouse_configuration_and_about_windows(self):
         app = self.app(wexla.settings_line("", True)).start()
-        for _ in range(2):  # a second choice shows the open window again
-            app.choose("Mouse configuration")
-            app.window(wexla.MOUSE_TITLE)
-        self.assertEqual(1, len(self.session.x_windows(app.program.pid, wexla.MOUSE_TITLE)))
-        # Focus starts on Close; Tab moves to the option shown selected, Down selects the other
-        # (at once), Tab and space close the window.
-        app.keys(wexla.MOUSE_TITLE, "Tab", "Down", "Tab", "space")
-        app.window_gone(wexla.MOUSE_TITLE)
+        version = "Version: " + os.environ["WEXLA_VERSION"]
+        # Focus starts on Close in the Mouse window: Tab moves to the option shown selected,
+        # Down selects the other (at once), Tab and space close it. In About it starts on OK.
+        for row, title, keys in (("Mouse configuration", wexla.MOUSE_TITLE,
+                                  ("Tab", "Down", "Tab", "space")),
+                                 *(("About", wexla.ABOUT_TITLE, (key,))
+                                   for key in ("Escape", "Return", "alt+F4"))):
+            with self.subTest(title=title, keys=keys):
+                for _ in range(2):  # a second choice shows the open window again
+                    app.choose(row)
+                    app.window(title)
+                self.assertEqual(1, len(self.session.x_windows(app.program.pid, title)))
+                # The About window's texts are filled in after it shows: polled.
+                wh.wait_for(lambda: title != wexla.ABOUT_TITLE
+                            or version in self.session.texts(title), what="the version")
+                app.close(title, *keys)
         app.click()
         self.assertEqual(["mailto:"], self.session.mail_settled(1))
         app.choose("Save settings")
         wh.wait_for(lambda: app.read_settings() == wexla.settings_line("", False),
                     what="single-click mode saved")
+        # System Info (Tab from OK): this prefix has none; its box goes, the window stays.
+        app.choose("About")
+        app.keys(wexla.ABOUT_TITLE, "Tab", "Return")
+        app.close(wexla.CAPTION, "Return")
+        app.close(wexla.ABOUT_TITLE, "Escape")
         # Quit with the window open: the icon goes at once, the program when the window closes.
         app.choose("Mouse configuration")
         app.choose("Quit")
@@ -91,28 +103,6 @@ class Windows(wexla.AppTest):
         self.assertTrue(app.running())
         app.keys(wexla.MOUSE_TITLE, "Return")
         app.program.wait_exit()
-
-    def test_about_window(self):
-        app = self.app().start()
-        version = "Version: " + os.environ["WEXLA_VERSION"]
-        # Focus starts on OK: Return presses it.
-        for close in ("Escape", "Return", "alt+F4"):
-            with self.subTest(close=close):
-                for _ in range(2):  # a second choice shows the open window again
-                    app.choose("About")
-                    app.window(wexla.ABOUT_TITLE)
-                self.assertEqual(1, len(self.session.x_windows(app.program.pid,
-                                                               wexla.ABOUT_TITLE)))
-                # The window's texts are filled in after it shows: poll until they are there.
-                wh.wait_for(lambda: version in self.session.texts(wexla.ABOUT_TITLE),
-                            what="the version in the About window")
-                app.keys(wexla.ABOUT_TITLE, close)
-                app.window_gone(wexla.ABOUT_TITLE)
-        # System Info (Tab from OK): this prefix has none.
-        app.choose("About")
-        app.keys(wexla.ABOUT_TITLE, "Tab", "Return")
-        app.answer()
-        self.assertTrue(app.window(wexla.ABOUT_TITLE) and app.running())
 
 
 if __name__ == "__main__":

@@ -1,12 +1,8 @@
-"""python3 -m wineharness prefix DIR: boots the prefix a test run's sessions copy (set
-WINEHARNESS_PREFIX=DIR/prefix for them).
-python3 -m wineharness fonts PREFIX: gives an existing prefix Wine's Windows UI fonts.
-python3 -m wineharness run --dpi N PROGRAM: runs a Windows program of $WINEHARNESS_ARCH to its end
-in a session at N dots per inch; exits with its exit code, or 77 (not run) where the kernel
-cannot run it.
-python3 -m wineharness desktop: explorer's argument for the virtual desktop with its taskbar.
-python3 -m wineharness wait-icon: waits until the first icon of the tray or the taskbar on
-$DISPLAY has been drawn; exits 1 when none comes."""
+"""python3 -m wineharness COMMAND: prefix DIR (boots the prefix that sessions copy, as
+WINEHARNESS_PREFIX=DIR/prefix); fonts PREFIX (gives it Wine's Windows UI fonts); run --dpi N
+PROGRAM (runs a $WINEHARNESS_ARCH program to its end in a session at N dots per inch, exits
+with its exit code or 77, not run); desktop (explorer's argument for a virtual desktop with a
+taskbar); wait-icon (waits for the first icon on $DISPLAY's tray or taskbar, else exits 1)."""
 
 import os
 import shutil

@@ -105,13 +105,11 @@ def run_to_end(argv, env, cwd=None, timeout=TOOL_TIMEOUT):
     """(exit code, stdout bytes). Output goes through a file: a wineserver the program happens
     to start would hold a pipe open long after it ends."""
     with tempfile.TemporaryFile() as out:
-        process = subprocess.Popen([str(a) for a in argv], env=env, cwd=cwd,
-                                   stdin=subprocess.DEVNULL, stdout=out,
-                                   stderr=subprocess.DEVNULL)
-        try:
-            code = process.wait(timeout=timeout)
+        try:  # a program that runs out of time is killed
+            code = subprocess.run([str(a) for a in argv], env=env, cwd=cwd, timeout=timeout,
+                                  stdin=subprocess.DEVNULL, stdout=out,
+                                  stderr=subprocess.DEVNULL).returncode
         except subprocess.TimeoutExpired:
-            end_process(process)
             raise HarnessError("%s did not finish within %.0f s" % (argv[0], timeout))
         out.seek(0)
         return code, out.read()
