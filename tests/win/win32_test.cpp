@@ -347,6 +347,9 @@ void checkForm(const FormLayout& layout, HWND owner, HICON icon) {
               box.top == px(c.top + (group ? group->top : 0)) &&
               box.right - box.left == px(c.width),
           c.name, __LINE__);
+    // The lines are as thin as the system draws them; every other control has its height.
+    const bool line = c.kind == ControlKind::Separator || c.kind == ControlKind::Rule;
+    check(line ? box.bottom > box.top : box.bottom - box.top == px(c.height), c.name, __LINE__);
     LOGFONTA font{};
     GetObjectA(reinterpret_cast<HFONT>(SendMessageA(w, WM_GETFONT, 0, 0)), sizeof font, &font);
     check(*c.caption == '\0' ||
