@@ -18,6 +18,8 @@ LOADERS = {"x86_64": "/usr/lib/wine/wine64", "i686": "/usr/lib/wine/wine"}
 TOOLS_LOADER = LOADERS["x86_64"]
 WINESERVER = "/usr/lib/wine/wineserver"
 WINE_FONTS = "/usr/share/wine/fonts"  # the fonts-wine package
+# Where a PE file's header starts is stored at 0x3C; the header names the machine.
+PE_OFFSET_AT, PE_HEAD_BYTES, I386_MACHINE = 0x3C, 4096, b"\x4c\x01"
 SCREEN_GEOMETRY = "1024x768x24"
 # Wine 8 draws a taskbar with its notification area in a virtual desktop of this name only.
 DESKTOP, DESKTOP_SIZE = "shell", SCREEN_GEOMETRY.rsplit("x", 1)[0]
@@ -167,6 +169,14 @@ def copy_prefix(target):
         path = os.environ["WINEHARNESS_PREFIX"] = boot_prefix(os.path.join(own, "prefix"))
     subprocess.run(["cp", "-a", path, target], check=True, timeout=TOOL_TIMEOUT)
     return target
+
+
+def loader_for(exe):
+    """The loader for a PE file, by the machine its header names (the probe is either)."""
+    with open(exe, "rb") as data:
+        head = data.read(PE_HEAD_BYTES)
+    at = int.from_bytes(head[PE_OFFSET_AT:PE_OFFSET_AT + 4], "little")
+    return LOADERS["i686" if head[at + 4:at + 6] == I386_MACHINE else "x86_64"]
 
 
 def arch_unavailable(arch):
@@ -377,8 +387,8 @@ class Shell:
 class Session(Shell):
     """Xvfb + prefix copy + a keeper process; a context manager, or call close().
 
-    arch: "x86_64" or "i686" (default $WINEHARNESS_ARCH, else x86_64). probe: the x86_64
-    probe.exe (default $WINEHARNESS_PROBE). dpi: the screen's LogPixels (default 96). desktop:
+    arch: "x86_64" or "i686" (default $WINEHARNESS_ARCH, else x86_64). probe: probe.exe of
+    either architecture (default $WINEHARNESS_PROBE). dpi: the screen's LogPixels (default 96). desktop:
     the programs show in Wine's virtual desktop, with frames, captions and a taskbar."""
 
     def __init__(self, arch=None, probe=None, dpi=None, desktop=False):
@@ -409,7 +419,8 @@ class Session(Shell):
                 self.reg_add(EXPLORER_KEY + r"\Desktops", DESKTOP, DESKTOP_SIZE)
             # A program starts in about half the time while another keeps the prefix's
             # Wine session alive.
-            self.keeper = self.spawn([TOOLS_LOADER, self.probe_exe, "keeper"], "keeper")
+            self.keeper = self.spawn([loader_for(self.probe_exe), self.probe_exe, "keeper"],
+                                     "keeper")
             self.log_mail()
         except BaseException:
             self.close()
@@ -464,7 +475,8 @@ class Session(Shell):
         return code, out.decode("latin-1")
 
     def probe(self, *args):  # its JSON objects, or None when it found nothing
-        code, out = self.wine(self.probe_exe, *args, check=False)
+        code, out = self.wine(self.probe_exe, *args, check=False,
+                              loader=loader_for(self.probe_exe))
         if code not in (0, 1):
             raise HarnessError("probe %s exited %d" % (" ".join(map(str, args)), code))
         return [json.loads(line) for line in out.splitlines()] if code == 0 else None
