@@ -55,6 +55,8 @@ Unicode true
 ; A Wine or Windows process on a busy machine may take more than a few seconds to end after its
 ; window has gone; the user sees nothing but a short wait.
 !define CLOSE_TIMEOUT_MS 30000
+; How often a file held by an ending process is tried again.
+!define DELETE_RETRY_MS 100
 ; OpenProcess access that is enough to wait for the end of a process.
 !define SYNCHRONIZE 0x00100000
 !define WAIT_OBJECT_0 0
@@ -254,6 +256,22 @@ Function un.SettingsPageLeave
   ${NSD_GetState} $RemoveSettingsBox $RemoveSettings
 FunctionEnd
 
+; This run is a copy of the uninstaller, started by the uninstaller in the folder, which ends
+; right after; on a busy machine it may still hold its file a moment. A file that stays keeps
+; the folder.
+Function un.DeleteUninstaller
+  StrCpy $R0 0
+  ${Do}
+    ClearErrors
+    Delete "$INSTDIR\${UNINSTALLER}"
+    ${IfNot} ${Errors}
+      ${Break}
+    ${EndIf}
+    Sleep ${DELETE_RETRY_MS}
+    IntOp $R0 $R0 + ${DELETE_RETRY_MS}
+  ${LoopUntil} $R0 >= ${CLOSE_TIMEOUT_MS}
+FunctionEnd
+
 Section "Uninstall"
   Call un.CloseRunningProgram
   ; The files first: if one stays, the shortcuts, the uninstaller and its entry stay too.
@@ -272,7 +290,7 @@ Section "Uninstall"
   Delete "$SMPROGRAMS\${SHORTCUT}"
   Delete "$SMPROGRAMS\${HELP_SHORTCUT}"
   Delete "$SMSTARTUP\${SHORTCUT}"
-  Delete "$INSTDIR\${UNINSTALLER}"
+  Call un.DeleteUninstaller
   DeleteRegKey HKCU "${UNINSTALL_KEY}"
   ; Only if empty: kept settings, or anything else the user put there, stay.
   RMDir "$INSTDIR"

@@ -2,6 +2,7 @@
 build folder WEXLA_APP_DIR: the zip, the program's size and imports, and the installer run
 silently under Wine (install, start through the Start-menu shortcut, uninstall)."""
 
+import glob
 import os
 import pathlib
 import shutil
@@ -106,7 +107,8 @@ class Installer(unittest.TestCase):
         self.assertIsNotNone(self.session.reg_values(UNINSTALL_KEY), "gone, though not uninstalled")
         wh.end_process(holder)
         self.run_setup(folder + r"\uninstall.exe", "/REMOVESETTINGS=1")
-        self.assertFalse(os.path.exists(os.path.dirname(held)))
+        self.assertFalse(os.path.exists(held) or os.path.exists(os.path.dirname(held)),
+                         "what stayed: %s" % glob.glob(os.path.dirname(held) + "/*"))
 
     def test_install_start_and_uninstall(self):
         self.run_setup(SETUP)
