@@ -257,8 +257,8 @@ Function un.SettingsPageLeave
 FunctionEnd
 
 ; This run is a copy of the uninstaller, started by the uninstaller in the folder, which ends
-; right after; on a busy machine it may still hold its file a moment. A file that stays keeps
-; the folder.
+; right after; on a busy machine it may still hold its file a moment. The error flag is left
+; set when the file stayed.
 Function un.DeleteUninstaller
   StrCpy $R0 0
   ${Do}
@@ -291,6 +291,7 @@ Section "Uninstall"
   Delete "$SMPROGRAMS\${HELP_SHORTCUT}"
   Delete "$SMSTARTUP\${SHORTCUT}"
   Call un.DeleteUninstaller
+  !insertmacro AbortOnFileError deleted
   DeleteRegKey HKCU "${UNINSTALL_KEY}"
   ; Only if empty: kept settings, or anything else the user put there, stay.
   RMDir "$INSTDIR"
