@@ -83,9 +83,10 @@ class Installer(unittest.TestCase):
         self.assertEqual(code, self.session.wine(exe, "/S", *switches,
                                                  loader=wh.LOADERS[ARCH], check=False)[0], exe)
         # An uninstaller goes on from a copy of itself (unless it failed, which it does in
-        # place); everything ends before the next step.
+        # place), which may still be in Wine's loader when the first ends; everything ends
+        # before the next step.
         if code == 0:
-            wh.wait_for(lambda: not self.session.prefix_programs(), timeout=60,
+            wh.wait_for(lambda: not self.session.prefix_programs(starting=True), timeout=60,
                         what="the prefix's programs to end")
 
     def links_exist(self):
@@ -148,7 +149,7 @@ class Installer(unittest.TestCase):
             self.run_setup(SETUP, *switches)
             self.assertEqual([True, start_up], self.links_exist(), switches)
         self.run_setup(self.install_dir + r"\uninstall.exe", "/REMOVESETTINGS=1")
-        self.assertFalse(os.path.exists(self.files), "settings or folder stayed")
+        self.assertFalse(os.path.exists(self.files), "stayed: %s" % glob.glob(self.files + "/*"))
 
 
 if __name__ == "__main__":

@@ -463,10 +463,13 @@ class Session(Shell):
         if program in self.programs:
             self.programs.remove(program)
 
-    def prefix_programs(self):
-        """Linux PIDs of the prefix's programs outside C:\\windows, ours or not (a shortcut's)."""
+    def prefix_programs(self, starting=False):
+        """Linux PIDs of the prefix's programs outside C:\\windows, ours or not (a shortcut's).
+        A process shows its Windows path only once Wine's loader has set it up; with starting,
+        processes still in the loader count too, as one a program has just started is."""
         return [pid for pid, program in prefix_processes(self.prefix)
-                if program[1:3] == ":\\" and not program.lower().startswith("c:\\windows\\")]
+                if program[1:3] == ":\\" and not program.lower().startswith("c:\\windows\\")
+                or starting and program in LOADERS.values()]
 
     def wine(self, *args, check=True, loader=TOOLS_LOADER):  # (exit code, output text)
         code, out = run_to_end([loader, *args], self.env, self.dir)
