@@ -17,35 +17,31 @@ ARCH, VERSION = os.environ.get("WEXLA_DIST_ARCH", ""), os.environ.get("WEXLA_VER
 DIST, APP_DIR = os.environ.get("WEXLA_DIST_DIR", ""), os.environ.get("WEXLA_APP_DIR", "")
 SETUP = os.path.join(DIST, "wexla98-%s-setup-%s.exe" % (VERSION, ARCH))
 PROGRAM_FILES = ("wexla98.exe", "wexla98.hlp", "wexla98.htm")
-# PE machine and subsystem as the header stores them: the header's offset is at 0x3C, the
-# subsystem 0x5C bytes into the header in both PE32 and PE32+.
+# PE machine and subsystem as the header stores them.
 MACHINES = {"i686": b"\x4c\x01", "x86_64": b"\x64\x86"}
-HEADER_AT, SUBSYSTEM_AT, GUI_SUBSYSTEM = 0x3C, 0x5C, 2
+GUI_SUBSYSTEM = 2
 SIZE_BUDGET = 128 * 1024
 UNINSTALL_KEY = r"HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\Wexla98"
 FOLDERS_KEY = r"HKCU\Software\Microsoft\Windows\CurrentVersion\Explorer\Shell Folders"
-SETTINGS = wexla.settings_line("", True)
+PE_KIND = (MACHINES.get(ARCH), GUI_SUBSYSTEM)
 
 
-def pe_kind(data):
-    """(machine, subsystem) of a PE file."""
-    header = int.from_bytes(data[HEADER_AT:HEADER_AT + 4], "little")
-    return data[header + 4:header + 6], data[header + SUBSYSTEM_AT]
+def program_files(folder):
+    return {name: pathlib.Path(folder, name).read_bytes() for name in PROGRAM_FILES}
 
 
 class Packages(unittest.TestCase):
     def test_zip_and_installer(self):
         with zipfile.ZipFile(os.path.join(DIST, "wexla98-%s-%s.zip" % (VERSION, ARCH))) as zipped:
             files = {info.filename: zipped.read(info) for info in zipped.infolist()}
-        self.assertEqual({name: pathlib.Path(APP_DIR, name).read_bytes() for name in PROGRAM_FILES},
-                         {name: data for name, data in files.items() if name != "readme.txt"})
-        readme = files["readme.txt"]
+        readme = files.pop("readme.txt")
+        self.assertEqual(program_files(APP_DIR), files)
         self.assertEqual(readme.count(b"\n"), readme.count(b"\r\n"), "Notepad needs CRLF")
         self.assertIn(VERSION.encode(), readme)
         self.assertNotIn(b"@", readme, "a placeholder was left")
         # The installer is for this architecture and asks for no elevation.
         data = pathlib.Path(SETUP).read_bytes()
-        self.assertEqual((MACHINES[ARCH], GUI_SUBSYSTEM), pe_kind(data))
+        self.assertEqual(PE_KIND, wh.session.pe_kind(data))
         self.assertIn(b'requestedExecutionLevel level="asInvoker"', data)
         self.assertIn(("%s setup (%s)" % (VERSION, ARCH)).encode("utf-16-le"), data)
 
@@ -53,7 +49,7 @@ class Packages(unittest.TestCase):
 class Budget(unittest.TestCase):
     def test_a_windows_program_within_128_kib_importing_only_system_functions(self):
         exe = os.path.join(APP_DIR, "wexla98.exe")
-        self.assertEqual((MACHINES[ARCH], GUI_SUBSYSTEM), pe_kind(pathlib.Path(exe).read_bytes()))
+        self.assertEqual(PE_KIND, wh.session.pe_kind(pathlib.Path(exe).read_bytes()))
         self.assertLessEqual(os.path.getsize(exe), SIZE_BUDGET)
         imported = footprint.imports(ARCH, exe)
         self.assertTrue(footprint.only_system_dlls(imported), sorted(imported))
@@ -69,15 +65,12 @@ class Installer(unittest.TestCase):
     @classmethod
     def setUpClass(cls):
         cls.session = wh.Session(arch=ARCH)
+        cls.addClassCleanup(cls.session.close)
         folders = cls.session.reg_values(FOLDERS_KEY)
         cls.install_dir = folders["Local AppData"][1] + r"\Programs\Wexla 98"
         cls.links = [folders[kind][1] + r"\Wexla 98.lnk" for kind in ("Programs", "StartUp")]
         cls.help_link = cls.session.unix_path(folders["Programs"][1] + r"\Wexla 98 Help.lnk")
         cls.files = cls.session.unix_path(cls.install_dir)
-
-    @classmethod
-    def tearDownClass(cls):
-        cls.session.close()
 
     def run_setup(self, exe, *switches, code=0):
         self.assertEqual(code, self.session.wine(exe, "/S", *switches,
@@ -99,23 +92,19 @@ class Installer(unittest.TestCase):
         # whose window has gone before its process.
         held = os.path.join(self.session.unix_path(folder), "wexla98.exe")
         shutil.copy(self.session.probe_exe, held)
-        holder = self.session.spawn([wh.LOADERS[ARCH], folder + r"\wexla98.exe", "keeper"],
-                                    "holder")
-        self.addCleanup(wh.end_process, holder)
+        holder = self.session.start(folder + r"\wexla98.exe", "keeper")
         wh.wait_for(self.session.prefix_programs, what="the holder to run")
         self.run_setup(SETUP, "/D=" + folder, code=2)
         self.run_setup(folder + r"\uninstall.exe", "_?=" + folder, code=2)
         self.assertIsNotNone(self.session.reg_values(UNINSTALL_KEY), "gone, though not uninstalled")
-        wh.end_process(holder)
+        self.session.stop(holder)
         self.run_setup(folder + r"\uninstall.exe", "/REMOVESETTINGS=1")
         self.assertFalse(os.path.exists(held) or os.path.exists(os.path.dirname(held)),
                          "what stayed: %s" % glob.glob(os.path.dirname(held) + "/*"))
 
     def test_install_start_and_uninstall(self):
         self.run_setup(SETUP)
-        for name in PROGRAM_FILES:
-            self.assertEqual(pathlib.Path(APP_DIR, name).read_bytes(),
-                             pathlib.Path(self.files, name).read_bytes(), name)
+        self.assertEqual(program_files(APP_DIR), program_files(self.files))
         self.assertEqual([True, False], self.links_exist())
         with open(self.help_link, "rb") as link:
             self.assertIn("wexla98.htm", link.read().decode("latin-1").replace("\0", ""))
@@ -129,8 +118,7 @@ class Installer(unittest.TestCase):
             self.assertEqual(("REG_SZ", value), values.get(name), name)
         # The shortcut starts the program in its folder: the double-click mode of the settings
         # there silences a single click.
-        with open(os.path.join(self.files, wexla.SETTINGS_NAME), "wb") as out:
-            out.write(SETTINGS)
+        pathlib.Path(self.files, wexla.SETTINGS_NAME).write_bytes(wexla.settings_line("", True))
         self.session.wine("start", self.links[0])
         self.session.wait_tray()
         self.assertTrue(self.session.prefix_programs())

@@ -20,7 +20,6 @@ constexpr int kExitUsage = 2;
 // A hung target must not hang the harness; every cross-process message is bounded by this.
 constexpr UINT kMessageTimeoutMs = 2000;
 constexpr int kTextSize = 1024;
-const char* const kTooltipClass = "tooltips_class32";
 
 // Texts are ASCII here; anything else is escaped so that the line stays valid JSON.
 std::string quoted(const std::string& text) {
@@ -60,6 +59,7 @@ std::vector<HWND> topLevelWindows() {
   return found;
 }
 
+// Every top-level window with the texts of its controls.
 int listWindows() {
   for (HWND w : topLevelWindows()) {
     RECT client = {};
@@ -68,28 +68,18 @@ int listWindows() {
     ClientToScreen(w, &origin);
     DWORD pid = 0;
     GetWindowThreadProcessId(w, &pid);
+    std::vector<HWND> children;
+    EnumChildWindows(w, collect, reinterpret_cast<LPARAM>(&children));
+    std::string texts;
+    for (HWND child : children)
+      texts += (texts.empty() ? "" : ", ") + quoted(textOf(child));
     std::printf("{\"cls\": %s, \"title\": %s, \"pid\": %lu, \"visible\": %s, \"x\": %ld, "
-                "\"y\": %ld, \"width\": %ld, \"height\": %ld}\n",
+                "\"y\": %ld, \"width\": %ld, \"height\": %ld, \"texts\": [%s]}\n",
                 quoted(classOf(w)).c_str(), quoted(textOf(w)).c_str(), pid,
                 IsWindowVisible(w) ? "true" : "false", origin.x, origin.y, client.right,
-                client.bottom);
+                client.bottom, texts.c_str());
   }
   return kExitOk;
-}
-
-// The texts of the controls of the visible windows with this caption.
-int printTexts(const std::string& caption) {
-  int found = kExitNotFound;
-  for (HWND top : topLevelWindows()) {
-    if (!IsWindowVisible(top) || classOf(top) == kTooltipClass || textOf(top) != caption)
-      continue;
-    std::vector<HWND> children;
-    EnumChildWindows(top, collect, reinterpret_cast<LPARAM>(&children));
-    for (HWND w : children)
-      std::printf("{\"text\": %s}\n", quoted(textOf(w)).c_str());
-    found = kExitOk;
-  }
-  return found;
 }
 
 // A modification that changes nothing succeeds exactly when the shell holds the icon.
@@ -98,21 +88,15 @@ bool holdsIcon(NOTIFYICONDATAA& icon, HWND window) {
   return Shell_NotifyIconA(NIM_MODIFY, &icon) != FALSE;
 }
 
-// The program's icon, whichever of its main window (named by class) or that window's children
-// it belongs to; hWnd is null when the shell holds none.
+// The program's icon, on whichever of the main windows (named by class) holds it: a copy that
+// is ending may still have one. hWnd is null when the shell holds none.
 NOTIFYICONDATAA programIcon(const char* mainClass, const char* idText) {
   NOTIFYICONDATAA icon = {};
   icon.cbSize = sizeof icon;
   icon.uID = static_cast<UINT>(std::strtoul(idText, nullptr, 0));
-  for (HWND top : topLevelWindows()) {
-    if (classOf(top) != mainClass)
-      continue;
-    std::vector<HWND> candidates{top};
-    EnumChildWindows(top, collect, reinterpret_cast<LPARAM>(&candidates));
-    for (HWND w : candidates)
-      if (holdsIcon(icon, w))
-        return icon;
-  }
+  for (HWND top : topLevelWindows())
+    if (classOf(top) == mainClass && holdsIcon(icon, top))
+      return icon;
   icon.hWnd = nullptr;
   return icon;
 }
@@ -157,15 +141,13 @@ int main(int argc, char** argv) {
       Sleep(INFINITE);
   if (command == "windows")
     return listWindows();
-  if (command == "texts" && argc == 3)
-    return printTexts(argv[2]);
   if (command == "icon-exists" && argc == 4)
     return programIcon(argv[2], argv[3]).hWnd == nullptr ? kExitNotFound : kExitOk;
   if (command == "shell-restart" && argc == 4)
     return restartShell(argv[2], argv[3]);
   if (command == "gui-resources" && argc == 3)
     return printGuiResources(argv[2]);
-  std::fprintf(stderr, "usage: wexla_probe keeper | windows | texts CAPTION |\n"
-                       "  icon-exists CLASS ID | shell-restart CLASS ID | gui-resources EXE\n");
+  std::fprintf(stderr, "usage: wexla_probe keeper | windows | icon-exists CLASS ID |\n"
+                       "  shell-restart CLASS ID | gui-resources EXE\n");
   return kExitUsage;
 }

@@ -3,6 +3,8 @@ it (by Linux PID), the probe and the mail hand-off log; and the shell there driv
 drives it: Wine's tray, pop-up menus, X windows, keys and pixels."""
 
 import atexit
+import contextlib
+import itertools
 import json
 import os
 import pathlib
@@ -18,8 +20,9 @@ LOADERS = {"x86_64": "/usr/lib/wine/wine64", "i686": "/usr/lib/wine/wine"}
 TOOLS_LOADER = LOADERS["x86_64"]
 WINESERVER = "/usr/lib/wine/wineserver"
 WINE_FONTS = "/usr/share/wine/fonts"  # the fonts-wine package
-# Where a PE file's header starts is stored at 0x3C; the header names the machine.
-PE_OFFSET_AT, PE_HEAD_BYTES, I386_MACHINE = 0x3C, 4096, b"\x4c\x01"
+# Where a PE file's header starts is stored at 0x3C; the header names the machine, and its
+# subsystem is 0x5C bytes into it in PE32 and PE32+ alike.
+PE_OFFSET_AT, SUBSYSTEM_AT, I386_MACHINE = 0x3C, 0x5C, b"\x4c\x01"
 SCREEN_GEOMETRY = "1024x768x24"
 # Wine 8 draws a taskbar with its notification area in a virtual desktop of this name only.
 DESKTOP, DESKTOP_SIZE = "shell", SCREEN_GEOMETRY.rsplit("x", 1)[0]
@@ -77,26 +80,23 @@ def wait_for(predicate, timeout=DEFAULT_TIMEOUT, what="condition", interval=POLL
 
 
 def end_process(process):  # SIGTERM, then SIGKILL
-    if process is None or process.poll() is not None:
-        return
-    process.send_signal(signal.SIGTERM)
-    try:
-        process.wait(timeout=END_GRACE)
-    except subprocess.TimeoutExpired:
-        process.kill()
-        process.wait(timeout=END_GRACE)
+    if process is not None and process.poll() is None:
+        process.terminate()
+        try:
+            process.wait(timeout=END_GRACE)
+        except subprocess.TimeoutExpired:
+            process.kill()
+            process.wait(timeout=END_GRACE)
 
 
 def prefix_processes(prefix, sid=None):  # (PID, program) of a prefix's or a session's
     wanted = ("WINEPREFIX=" + prefix).encode()
     for entry in filter(str.isdigit, os.listdir("/proc")):
+        proc = pathlib.Path("/proc", entry)
         try:
-            with open("/proc/%s/stat" % entry) as stat:
-                in_sid = int(stat.read().rsplit(")", 1)[1].split()[3])
-            with open("/proc/%s/environ" % entry, "rb") as environ:
-                variables = environ.read().split(b"\0")
-            with open("/proc/%s/cmdline" % entry, "rb") as cmdline:
-                program = cmdline.read().split(b"\0")[0].decode("latin-1")
+            in_sid = int((proc / "stat").read_text().rsplit(")", 1)[1].split()[3])
+            variables = (proc / "environ").read_bytes().split(b"\0")
+            program = (proc / "cmdline").read_bytes().split(b"\0")[0].decode("latin-1")
         except (OSError, IndexError, ValueError):
             continue  # ended meanwhile
         if in_sid == sid or wanted in variables:
@@ -130,11 +130,10 @@ def base_env(prefix, display=None):
 
 def wineserver(env, *flags):
     for flag in flags:
-        try:
+        # A hung server is killed with the prefix's processes by the caller.
+        with contextlib.suppress(subprocess.TimeoutExpired):
             subprocess.run([WINESERVER, flag], env=env, timeout=TOOL_TIMEOUT,
                            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        except subprocess.TimeoutExpired:
-            pass  # a hung server is killed with the prefix's processes by the caller
 
 
 def link_ui_fonts(prefix):
@@ -159,24 +158,10 @@ def boot_prefix(path):
     return path
 
 
-def copy_prefix(target):
-    """A copy of the booted prefix every session starts from (well under a second against ~10 s
-    for a boot): $WINEHARNESS_PREFIX, made by `python3 -m wineharness prefix`, or our own."""
-    path = os.environ.get("WINEHARNESS_PREFIX")
-    if not path or not os.path.isfile(os.path.join(path, "system.reg")):
-        own = tempfile.mkdtemp(prefix="wineharness-template-")
-        atexit.register(shutil.rmtree, own, True)
-        path = os.environ["WINEHARNESS_PREFIX"] = boot_prefix(os.path.join(own, "prefix"))
-    subprocess.run(["cp", "-a", path, target], check=True, timeout=TOOL_TIMEOUT)
-    return target
-
-
-def loader_for(exe):
-    """The loader for a PE file, by the machine its header names (the probe is either)."""
-    with open(exe, "rb") as data:
-        head = data.read(PE_HEAD_BYTES)
-    at = int.from_bytes(head[PE_OFFSET_AT:PE_OFFSET_AT + 4], "little")
-    return LOADERS["i686" if head[at + 4:at + 6] == I386_MACHINE else "x86_64"]
+def pe_kind(data):
+    """(machine, subsystem) of a PE file's bytes."""
+    at = int.from_bytes(data[PE_OFFSET_AT:PE_OFFSET_AT + 4], "little")
+    return data[at + 4:at + 6], data[at + SUBSYSTEM_AT]
 
 
 def arch_unavailable(arch):
@@ -190,23 +175,6 @@ def arch_unavailable(arch):
     return None
 
 
-def start_xvfb(log_dir):
-    """(process, display number), once Xvfb accepts clients: then it names the free number."""
-    read, write = os.pipe()
-    with open(os.path.join(log_dir, "xvfb.log"), "wb") as log:
-        process = subprocess.Popen(["Xvfb", "-displayfd", str(write), "-screen", "0",
-                                    SCREEN_GEOMETRY, "-nolisten", "tcp", "-noreset"],
-                                   stdout=log, stderr=subprocess.STDOUT, pass_fds=(write,))
-    os.close(write)
-    with os.fdopen(read) as named:
-        ready = select.select([named], [], [], DEFAULT_TIMEOUT)[0]
-        number = named.readline().strip() if ready else ""
-    if not number.isdigit():
-        end_process(process)
-        raise HarnessError("Xvfb named no display (see %s)" % log.name)
-    return process, int(number)
-
-
 def count_colour(rgb_bytes, colour):
     wanted = bytes(colour)
     return sum(1 for i in range(0, len(rgb_bytes), RGB_BYTES)
@@ -216,11 +184,8 @@ def count_colour(rgb_bytes, colour):
 class Program(subprocess.Popen):
     """A started program; exe_name is its file's name."""
 
-    def running(self):
-        return self.poll() is None
-
     def wait_exit(self, timeout=DEFAULT_TIMEOUT):
-        wait_for(lambda: not self.running(), timeout, "%s to exit" % self.exe_name)
+        wait_for(lambda: self.poll() is not None, timeout, "%s to exit" % self.exe_name)
         return self.returncode
 
 
@@ -232,14 +197,14 @@ class Shell:
         self.env = env
 
     def xdotool(self, *args, check=True):
+        argv = ["xdotool", *map(str, args)]
         try:
-            result = subprocess.run(["xdotool", *map(str, args)], env=self.env,
-                                    timeout=TOOL_TIMEOUT, capture_output=True, text=True)
+            result = subprocess.run(argv, env=self.env, timeout=TOOL_TIMEOUT,
+                                    capture_output=True, text=True)
         except subprocess.TimeoutExpired:
-            raise HarnessError("xdotool %s hung" % " ".join(map(str, args)))
+            raise HarnessError("%s hung" % " ".join(argv))
         if check and result.returncode != 0:
-            raise HarnessError("xdotool %s failed: %s" % (" ".join(map(str, args)),
-                                                          result.stderr.strip()))
+            raise HarnessError("%s failed: %s" % (" ".join(argv), result.stderr.strip()))
         return result.stdout
 
     def search(self, *criteria):
@@ -304,7 +269,8 @@ class Shell:
 
     def icon_shown(self, tray=None):
         """Whether the first icon has been drawn: its cell holds more than one colour."""
-        rgb = (tray or self.tray_window()) and self.tray_pixels(1, tray or self.tray_window())
+        tray = tray or self.tray_window()
+        rgb = tray and self.tray_pixels(1, tray)
         return bool(rgb) and len({rgb[i:i + RGB_BYTES] for i in range(0, len(rgb), RGB_BYTES)}) > 1
 
     def click_tray(self, button=X_LEFT, double=False, offset=0):
@@ -322,18 +288,16 @@ class Shell:
     def clear_tray(self):
         """Waits until the tray went after its programs ended. Wine drops a killed program's
         icon only when it next tells its window about the mouse: the pointer passes over it."""
-        nudge = [NUDGE_OFFSET]
+        nudges = itertools.cycle((-NUDGE_OFFSET, NUDGE_OFFSET))
 
         def gone():
             tray = self.tray_window()
-            if tray is None:
-                self.move_away()
-                return True
-            nudge[0] = -nudge[0]
-            self.xdotool("mousemove", "--window", tray, TRAY_CELL // 2 + nudge[0],
-                         TRAY_CELL // 2 + nudge[0], check=False)
-            return False
+            if tray is not None:
+                point = TRAY_CELL // 2 + next(nudges)
+                self.xdotool("mousemove", "--window", tray, point, point, check=False)
+            return tray is None
         wait_for(gone, what="the tray to empty", interval=NUDGE_INTERVAL)
+        self.move_away()
 
     # ----- pop-up menus -----
 
@@ -341,9 +305,8 @@ class Shell:
         """A program's open pop-up menus (its unnamed X windows), submenus after the menu."""
         return [w for w in self.search("--classname", "^%s$" % exe_name) if not self.name(w)]
 
-    def wait_menus(self, exe_name, count=1):
-        return wait_for(lambda: len(self.menus(exe_name)) >= count and self.menus(exe_name),
-                        what="%d menu window(s) of %s" % (count, exe_name))
+    def wait_menus(self, exe_name):
+        return wait_for(lambda: self.menus(exe_name), what="the menu of %s" % exe_name)
 
     def wait_menus_gone(self, exe_name):
         wait_for(lambda: not self.menus(exe_name), what="the menus of %s to close" % exe_name)
@@ -352,16 +315,6 @@ class Shell:
         """Into the innermost open menu; they reach it only if its program took the foreground."""
         for key in keys:
             self.keys(max(self.wait_menus(exe_name)), key)
-
-    def close_menus(self, exe_name):
-        """One left open when its program dies keeps Wine's tray from delivering clicks."""
-        def escaped():
-            menus = self.menus(exe_name)
-            if menus:
-                self.xdotool("windowfocus", max(menus), check=False)
-                self.xdotool("key", "Escape", check=False)
-            return not menus
-        wait_for(escaped, what="the menus of %s to close" % exe_name, interval=NUDGE_INTERVAL)
 
     # ----- windows -----
 
@@ -374,7 +327,7 @@ class Shell:
         return [w["title"] for w in self.windows(cls=TOOLTIP_CLASS, visible=True)]
 
     def texts(self, title):  # of the controls of the visible windows with this title
-        return [o["text"] for o in self.probe("texts", title) or []]
+        return [text for w in self.windows(title=title, visible=True) for text in w["texts"]]
 
     def x_windows(self, linux_pid, title):  # not the shell's tooltip of the same name
         return self.search("--all", "--pid", linux_pid, "--name", "^%s$" % title)
@@ -409,19 +362,45 @@ class Session(Shell):
             if reason:
                 print("NOT RUN: the %s tests did not run: %s." % (self.arch, reason), flush=True)
                 raise NotRunnable(NOT_RUN_EXIT)
-            self.prefix = copy_prefix(os.path.join(self.dir, "prefix"))
-            self.xvfb, self.display = start_xvfb(self.dir)
+            # Every session copies one booted prefix (well under a second against ~10 s for a
+            # boot): $WINEHARNESS_PREFIX, made by `python3 -m wineharness prefix`, or our own.
+            template = os.environ.get("WINEHARNESS_PREFIX")
+            if not template or not os.path.isfile(os.path.join(template, "system.reg")):
+                own = tempfile.mkdtemp(prefix="wineharness-template-")
+                atexit.register(shutil.rmtree, own, True)
+                template = os.environ["WINEHARNESS_PREFIX"] = boot_prefix(own + "/prefix")
+            self.prefix = os.path.join(self.dir, "prefix")
+            subprocess.run(["cp", "-a", template, self.prefix], check=True, timeout=TOOL_TIMEOUT)
+            # Xvfb picks a free display and names it on its output once it accepts clients.
+            with open(os.path.join(self.dir, "xvfb.log"), "wb") as log:
+                self.xvfb = subprocess.Popen(["Xvfb", "-displayfd", "1", "-screen", "0",
+                                              SCREEN_GEOMETRY, "-nolisten", "tcp", "-noreset"],
+                                             stdout=subprocess.PIPE, stderr=log)
+            named = select.select([self.xvfb.stdout], [], [], DEFAULT_TIMEOUT)[0]
+            number = self.xvfb.stdout.readline().strip() if named else b""
+            if not number.isdigit():
+                raise HarnessError("Xvfb named no display (see %s)" % log.name)
+            self.display = int(number)
             self.env = base_env(self.prefix, self.display)
             if dpi is not None:
                 self.reg_add(r"HKCU\Control Panel\Desktop", "LogPixels", dpi, "REG_DWORD")
             if desktop:
                 self.reg_add(EXPLORER_KEY, "Desktop", DESKTOP)
                 self.reg_add(EXPLORER_KEY + r"\Desktops", DESKTOP, DESKTOP_SIZE)
+            # The probe is of either architecture: it runs under the loader its header names.
+            machine = pe_kind(pathlib.Path(self.probe_exe).read_bytes())[0]
+            self.probe_loader = LOADERS["i686" if machine == I386_MACHINE else "x86_64"]
             # A program starts in about half the time while another keeps the prefix's
             # Wine session alive.
-            self.keeper = self.spawn([loader_for(self.probe_exe), self.probe_exe, "keeper"],
-                                     "keeper")
-            self.log_mail()
+            self.keeper = self.spawn([self.probe_loader, self.probe_exe, "keeper"], "keeper")
+            # Wine's mail program becomes a script that logs "<epoch seconds> <argument>" per
+            # hand-off, the time read by the script itself.
+            self.mail_log = pathlib.Path(self.dir, "mail.log")
+            script = pathlib.Path(self.dir, "mail.sh")
+            script.write_text('#!/bin/sh\nfor a in "$@"; do printf "%%s %%s\\n" "$(date +%%s.%%N)"'
+                              ' "$a" >> "%s"; done\n' % self.mail_log)
+            script.chmod(0o755)
+            self.reg_add(HAND_OFF_KEY, "Mailers", script)
         except BaseException:
             self.close()
             raise
@@ -446,14 +425,14 @@ class Session(Shell):
     def __exit__(self, *exc):
         self.close()
 
-    def spawn(self, argv, name, cwd=None, env=None, kind=subprocess.Popen):
+    def spawn(self, argv, name, cwd=None, kind=subprocess.Popen):
         with open(os.path.join(self.dir, "%s-%d.log" % (name, time.monotonic_ns())), "wb") as log:
-            return kind([str(a) for a in argv], env=env or self.env, cwd=cwd or self.dir,
+            return kind([str(a) for a in argv], env=self.env, cwd=cwd or self.dir,
                         stdin=subprocess.DEVNULL, stdout=log, stderr=subprocess.STDOUT)
 
-    def start(self, exe, cwd=None, env=None):  # a Linux or Windows path
+    def start(self, exe, *args, cwd=None):  # a Linux or Windows path
         name = exe.replace("\\", "/").rsplit("/", 1)[-1]
-        program = self.spawn([LOADERS[self.arch], exe], name, cwd, env, Program)
+        program = self.spawn([LOADERS[self.arch], exe, *args], name, cwd, Program)
         program.exe_name = name
         self.programs.append(program)
         return program
@@ -478,8 +457,7 @@ class Session(Shell):
         return code, out.decode("latin-1")
 
     def probe(self, *args):  # its JSON objects, or None when it found nothing
-        code, out = self.wine(self.probe_exe, *args, check=False,
-                              loader=loader_for(self.probe_exe))
+        code, out = self.wine(self.probe_exe, *args, check=False, loader=self.probe_loader)
         if code not in (0, 1):
             raise HarnessError("probe %s exited %d" % (" ".join(map(str, args)), code))
         return [json.loads(line) for line in out.splitlines()] if code == 0 else None
@@ -487,9 +465,8 @@ class Session(Shell):
     def reg_add(self, key, name, data, kind="REG_SZ"):
         self.wine("reg", "add", key, "/v", name, "/t", kind, "/d", data, "/f")
 
-    def reg_values(self, key):  # {name: (type, data)} in the session's view, or None
-        code, out = self.wine("reg", "query", key,
-                              "/reg:32" if self.arch == "i686" else "/reg:64", check=False)
+    def reg_values(self, key):  # {name: (type, data)}, or None
+        code, out = self.wine("reg", "query", key, check=False)
         if code != 0:
             return None
         return {parts[0]: (parts[1], parts[2] if len(parts) > 2 else "")
@@ -503,24 +480,12 @@ class Session(Shell):
 
     # ----- mail hand-offs -----
 
-    def log_mail(self):
-        # Wine's mail program becomes a script that logs "<epoch seconds> <argument>" per
-        # hand-off, the time read by the script itself.
-        self.mail_log = os.path.join(self.dir, "mail.log")
-        script = os.path.join(self.dir, "mail.sh")
-        with open(script, "w") as out:
-            out.write('#!/bin/sh\nfor a in "$@"; do printf "%%s %%s\\n" "$(date +%%s.%%N)" "$a"'
-                      ' >> "%s"; done\n' % self.mail_log)
-        os.chmod(script, 0o755)
-        self.reg_add(HAND_OFF_KEY, "Mailers", script)
-
     def hand_offs(self):  # (time.time() reading, argument) of each
-        log = pathlib.Path(self.mail_log)
-        lines = log.read_text().splitlines() if log.exists() else []
+        lines = self.mail_log.read_text().splitlines() if self.mail_log.exists() else []
         return [(float(t), arg) for t, _, arg in (line.partition(" ") for line in lines)]
 
     def reset_mail(self):
-        pathlib.Path(self.mail_log).unlink(missing_ok=True)
+        self.mail_log.unlink(missing_ok=True)
 
     def mail_settled(self, count=0):
         """The arguments handed off so far, once there are count, proven complete by a marked

@@ -9,7 +9,7 @@ import shutil
 import tempfile
 import unittest
 
-from .session import X_RIGHT, HarnessError, Session, wait_for
+from .session import NUDGE_INTERVAL, X_RIGHT, HarnessError, Session, wait_for
 
 CAPTION = "Wexla 98"
 SETTINGS_NAME = "wexla.ini"
@@ -25,15 +25,10 @@ TYPING_DELAY_MS = 10
 START_TIMEOUT = 60.0
 
 
-@functools.lru_cache(maxsize=None)
+@functools.cache
 def facts():
     """Window classes, the tray icon's id and the pop-up menu's rows, as the program has them."""
     return json.loads(pathlib.Path(FACTS_FILE).read_text())
-
-
-def icon_ids():
-    """What names the program's tray icon: its main window's class and the icon's id."""
-    return facts()["classes"]["main"], facts()["trayIconId"]
 
 
 def exe():
@@ -65,26 +60,36 @@ class App:
         self.settings = pathlib.Path(self.app_dir, SETTINGS_NAME)
         self.program = None
 
-    def start(self, cwd=None, env=None):
+    def start(self, cwd=None):
         """Starts the program (in its folder unless told otherwise) until it shows its icon."""
         self.session.reset_mail()
-        self.program = self.session.start(self.exe, cwd=cwd or self.app_dir, env=env)
+        self.program = self.session.start(self.exe, cwd=cwd or self.app_dir)
         wait_for(self.session.icon_shown, START_TIMEOUT, "the program's tray icon")
         # A drawn cell is not yet a program that answers its icon: the shell must hold the
         # icon for the program's own window before a click is sure to reach it.
-        wait_for(lambda: self.session.probe("icon-exists", *icon_ids()) is not None,
-                 START_TIMEOUT, "the shell to hold the program's icon")
+        wait_for(self.icon_held, START_TIMEOUT, "the shell to hold the program's icon")
         return self
 
+    def icon_held(self, command="icon-exists"):
+        """Whether the shell holds the program's icon, named by its main window's class and id;
+        the probe's shell-restart command takes it away."""
+        return self.session.probe(command, facts()["classes"]["main"],
+                                  facts()["trayIconId"]) is not None
+
     def running(self):
-        return self.program is not None and self.program.running()
+        return self.program is not None and self.program.poll() is None
 
     def end(self):
         """Ends the program by PID; the tray is emptied, so the next icon is in the first cell."""
+        def menus_closed():  # one left open when its program dies keeps the tray from clicks
+            menus = self.session.menus(self.exe_name)
+            if menus:
+                self.session.xdotool("windowfocus", max(menus), check=False)
+                self.session.xdotool("key", "Escape", check=False)
+            return not menus
         if self.running():
-            self.session.close_menus(self.exe_name)
-        if self.program is not None:
-            self.session.stop(self.program)
+            wait_for(menus_closed, what="the menus to close", interval=NUDGE_INTERVAL)
+        self.session.stop(self.program)
         self.program = None
         self.session.clear_tray()
 
@@ -106,8 +111,7 @@ class App:
     def choose_icon_file(self, windows_path):
         """Change icon, then the path typed into the Open dialog, where focus starts."""
         self.choose("Icon", "Change icon")
-        dialog = self.window(OPEN_TITLE)
-        self.session.xdotool("windowfocus", "--sync", dialog)
+        self.session.xdotool("windowfocus", "--sync", self.window(OPEN_TITLE))
         self.session.xdotool("type", "--delay", TYPING_DELAY_MS, windows_path)
         self.close(OPEN_TITLE, "Return")
 
@@ -128,17 +132,11 @@ class App:
         self.keys(title, *keys)
         self.window_gone(title)
 
-    def quit(self):
-        self.choose("Quit")
-        self.program.wait_exit()
-        self.session.wait_tray_empty()
-
     def shell_restart(self):
         """As a restarting Explorer: the icon goes, "TaskbarCreated" is broadcast; it comes back."""
-        if self.session.probe("shell-restart", *icon_ids()) is None:
+        if not self.icon_held("shell-restart"):
             raise HarnessError("the program's icon could not be taken away")
-        wait_for(lambda: self.session.probe("icon-exists", *icon_ids()) is not None,
-                 what="the icon to come back")
+        wait_for(self.icon_held, what="the icon to come back")
 
     def click(self, double=False):
         self.session.click_tray(double=double)
@@ -151,10 +149,7 @@ class AppTest(unittest.TestCase):
     @classmethod
     def setUpClass(cls):
         cls.session = Session()
-
-    @classmethod
-    def tearDownClass(cls):
-        cls.session.close()
+        cls.addClassCleanup(cls.session.close)
 
     def app(self, settings=None, **options):
         app = App(self.session, exe(), **options)
