@@ -43,7 +43,6 @@ class Packages(unittest.TestCase):
         data = pathlib.Path(SETUP).read_bytes()
         self.assertEqual(PE_KIND, wh.session.pe_kind(data))
         self.assertIn(b'requestedExecutionLevel level="asInvoker"', data)
-        self.assertIn(("%s setup (%s)" % (VERSION, ARCH)).encode("utf-16-le"), data)
 
 
 class Budget(unittest.TestCase):
@@ -106,8 +105,8 @@ class Installer(unittest.TestCase):
         self.run_setup(SETUP)
         self.assertEqual(program_files(APP_DIR), program_files(self.files))
         self.assertEqual([True, False], self.links_exist())
-        with open(self.help_link, "rb") as link:
-            self.assertIn("wexla98.htm", link.read().decode("latin-1").replace("\0", ""))
+        link = pathlib.Path(self.help_link).read_bytes().decode("latin-1").replace("\0", "")
+        self.assertIn("wexla98.htm", link)
         values = self.session.reg_values(UNINSTALL_KEY)
         uninstaller = '"%s\\uninstall.exe"' % self.install_dir
         for name, value in {"DisplayName": "Wexla 98", "DisplayVersion": VERSION,

@@ -62,10 +62,8 @@ std::vector<HWND> topLevelWindows() {
 // Every top-level window with the texts of its controls.
 int listWindows() {
   for (HWND w : topLevelWindows()) {
-    RECT client = {};
-    GetClientRect(w, &client);
-    POINT origin = {0, 0};
-    ClientToScreen(w, &origin);
+    RECT box = {};
+    GetWindowRect(w, &box);
     DWORD pid = 0;
     GetWindowThreadProcessId(w, &pid);
     std::vector<HWND> children;
@@ -76,8 +74,8 @@ int listWindows() {
     std::printf("{\"cls\": %s, \"title\": %s, \"pid\": %lu, \"visible\": %s, \"x\": %ld, "
                 "\"y\": %ld, \"width\": %ld, \"height\": %ld, \"texts\": [%s]}\n",
                 quoted(classOf(w)).c_str(), quoted(textOf(w)).c_str(), pid,
-                IsWindowVisible(w) ? "true" : "false", origin.x, origin.y, client.right,
-                client.bottom, texts.c_str());
+                IsWindowVisible(w) ? "true" : "false", box.left, box.top, box.right - box.left,
+                box.bottom - box.top, texts.c_str());
   }
   return kExitOk;
 }

@@ -118,14 +118,11 @@ def run_to_end(argv, env, cwd=None, timeout=TOOL_TIMEOUT):
 
 
 def base_env(prefix, display=None):
-    env = dict(os.environ, WINEPREFIX=prefix, WINEDEBUG="-all",
-               WINEDLLOVERRIDES="mscoree,mshtml=")
     # The host's own desktop must never leak into a test.
-    for name in ("WAYLAND_DISPLAY", "DBUS_SESSION_BUS_ADDRESS", "DISPLAY"):
-        env.pop(name, None)
-    if display is not None:
-        env["DISPLAY"] = ":%d" % display
-    return env
+    env = {name: value for name, value in os.environ.items()
+           if name not in ("WAYLAND_DISPLAY", "DBUS_SESSION_BUS_ADDRESS", "DISPLAY")}
+    env.update(WINEPREFIX=prefix, WINEDEBUG="-all", WINEDLLOVERRIDES="mscoree,mshtml=")
+    return env if display is None else dict(env, DISPLAY=":%d" % display)
 
 
 def wineserver(env, *flags):
@@ -377,7 +374,8 @@ class Session(Shell):
                                               SCREEN_GEOMETRY, "-nolisten", "tcp", "-noreset"],
                                              stdout=subprocess.PIPE, stderr=log)
             named = select.select([self.xvfb.stdout], [], [], DEFAULT_TIMEOUT)[0]
-            number = self.xvfb.stdout.readline().strip() if named else b""
+            with self.xvfb.stdout as out:  # Xvfb closes its end once it has named the display
+                number = out.readline().strip() if named else b""
             if not number.isdigit():
                 raise HarnessError("Xvfb named no display (see %s)" % log.name)
             self.display = int(number)
@@ -490,14 +488,15 @@ class Session(Shell):
     def mail_settled(self, count=0):
         """The arguments handed off so far, once there are count, proven complete by a marked
         hand-off after them. Markers never count as a click's hand-off."""
-        def ours():
-            return [arg for _, arg in self.hand_offs() if not arg.startswith(MAIL_MARKER)]
-        wait_for(lambda: len(ours()) >= count, what="%d mail hand-off(s)" % count)
+        def ours(args):
+            return [arg for arg in args if not arg.startswith(MAIL_MARKER)]
+        wait_for(lambda: len(ours(arg for _, arg in self.hand_offs())) >= count,
+                 what="%d mail hand-off(s)" % count)
         marker = "%s%d" % (MAIL_MARKER, time.monotonic_ns())
         self.wine("winebrowser", marker)
-        args = wait_for(lambda: (lambda a: a if marker in a else None)(
-            [arg for _, arg in self.hand_offs()]), what="the marked hand-off")
-        return [a for a in args[:args.index(marker)] if not a.startswith(MAIL_MARKER)]
+        wait_for(lambda: marker in [arg for _, arg in self.hand_offs()], what="the marked hand-off")
+        args = [arg for _, arg in self.hand_offs()]
+        return ours(args[:args.index(marker)])
 
 
 def _close_leftovers():
