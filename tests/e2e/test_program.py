@@ -114,7 +114,8 @@ class Tray(wexla.AppTest):
         # ended meanwhile is no error.
         self.addCleanup(lambda: subprocess.run(["kill", "-KILL", *leftovers()],
                                                stderr=subprocess.DEVNULL))
-        display = wh.wait_for(lambda: re.findall(r"virtual display (:\d+)", log.read_text("latin-1")),
+        display = wh.wait_for(lambda: re.findall(r"virtual display (:\d+)",
+                                                  log.read_text("latin-1")),
                               timeout=RUN_TIMEOUT, what="run.sh's display")[0]
         shell = wh.Shell(dict(env, DISPLAY=display))
         # The first program of a new Wine session also starts Wine's services: allow for it.
