@@ -42,7 +42,8 @@ const std::vector<Command> kCommands{
     {"Save", kOldLine, choosing(MenuCommand::SaveSettings), true},
     {"SystemInfo", "",
      [](Program& p) {
-       p.choose(openWindowCommand(WindowId::About)), p.about.onClick(ControlId::SystemInfoButton);
+       p.choose(openWindowCommand(WindowId::About)),
+           p.dialogs.about.onClick(ControlId::SystemInfoButton);
      }},
     {"QuitSaving", kOldLine, choosing(MenuCommand::Quit), true},
     {"QuitDiscarding", kOldLine, choosing(MenuCommand::Quit), true, Answer::No},

@@ -128,20 +128,18 @@ TEST(HelpPage, HoldsEveryTopicsTitleTextAndJumps) {
                                              {"&quot;", "\""},
                                              {"&amp;", "&"}})
     text = std::regex_replace(text, std::regex(pattern), replacement);
-  const auto anchor = [&document](const std::string& context) {
-    for (const hlpgen::Topic& topic : document.topics) {
-      if (hlpgen::context_hash(topic.context) == hlpgen::context_hash(context))
-        return topic.context;
-    }
-    return std::string("(nowhere)");
-  };
+  std::map<std::int32_t, std::string> anchors; // a jump names its topic as the viewer finds it
+  for (const hlpgen::Topic& topic : document.topics)
+    anchors[hlpgen::context_hash(topic.context)] = topic.context;
   std::string expected;
   for (const hlpgen::Topic& topic : document.topics) {
     std::string block = topic.context + "|" + topic.title + "\n";
     for (const hlpgen::Paragraph& paragraph : topic.paragraphs) {
       for (const hlpgen::TextSpan& span : paragraph.spans)
-        block += span.jump_target.empty() ? span.text
-                                          : "{" + anchor(span.jump_target) + ":" + span.text + "}";
+        block +=
+            span.jump_target.empty()
+                ? span.text
+                : "{" + anchors.at(hlpgen::context_hash(span.jump_target)) + ":" + span.text + "}";
       block += "\n";
     }
     expected = topic.context == document.contents_context ? block + expected : expected + block;
