@@ -59,12 +59,6 @@ public:
   static std::string pathIn(const std::string& folder, std::string_view name) {
     return folder + (folder.ends_with('\\') ? "" : "\\") + std::string(name);
   }
-  std::vector<std::string> calls(const std::string& start) const {
-    std::vector<std::string> found;
-    std::copy_if(log.begin(), log.end(), std::back_inserter(found),
-                 [&](const std::string& line) { return line.starts_with(start); });
-    return found;
-  }
   // The calls of the named kinds, in the order they were made, each ended by "; ".
   std::string trace(std::initializer_list<std::string_view> kinds) const {
     std::string found;
@@ -74,7 +68,10 @@ public:
     }
     return found;
   }
-  int count(const std::string& start) const { return static_cast<int>(calls(start).size()); }
+  int count(const std::string& start) const {
+    return static_cast<int>(
+        std::ranges::count_if(log, [&](auto& line) { return line.starts_with(start); }));
+  }
   bool told(const std::string& start) const { return count("tell " + start) > 0; }
   static std::string id(WindowId window) { return std::to_string(windowIndex(window)); }
 

@@ -26,9 +26,7 @@ TEST(SettingsLine, WritesTheNotation) {
 }
 
 TEST(SettingsLine, ReadsTheLenientFormsAndRejectsWhatIsNotTheNotation) {
-  constexpr int kRejected = 2;
-  constexpr int kTrue = 1;
-  constexpr int kFalse = 0;
+  enum { kFalse, kTrue, kRejected }; // what each text reads as
   const std::string padding(kMaxSettingsFileBytes - 11, ' ');
   const std::pair<int, std::vector<std::string>> groups[] = {
       {kTrue,
