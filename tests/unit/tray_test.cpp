@@ -98,8 +98,9 @@ TEST(Quit, AsksOnlyWhenUnsavedAndEndsOnNoOrAfterTheSave) {
   }
 }
 
-// Each step starts saved: the icon setting after the command, whether it is unsaved, the icon
-// shown, and the icons let go (an unusable pick is reported by name, a cancelled one ignored).
+// Each step starts saved, the first one as the start leaves it. After it: the icon setting,
+// whether it is unsaved, the icon shown and the icons let go. An unusable pick is reported by
+// name, a cancelled one ignored.
 TEST_F(App, IconCommandsChangeOnlyOnAUsableChoiceAndReleaseWhatIsNoLongerShown) {
   platform.icons = {kBlueFile, kRedFile};
   tray.start();
@@ -121,10 +122,10 @@ TEST_F(App, IconCommandsChangeOnlyOnAUsableChoiceAndReleaseWhatIsNoLongerShown) 
       // already the choice: nothing to do
       {MenuCommand::RestoreDefaultIcon, "", "0|builtin| " + kBlueFile + " " + kRedFile}};
   for (const auto& [command, pick, after] : steps) {
-    settings.unsaved = false;
     platform.picks = {pick};
     choose(command);
     EXPECT_EQ(state(), after) << pick;
+    settings.unsaved = false;
   }
   EXPECT_EQ(platform.trace({"tell", "changeIcon"}),
             "tell " + std::string(kIconLoadFailedText) + "C:\\i\\no-icon.ico /2; changeIcon " +
