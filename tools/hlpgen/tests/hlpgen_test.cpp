@@ -86,17 +86,23 @@ std::string read_file(const std::string& path) {
   return {std::istreambuf_iterator<char>(in), {}};
 }
 
-// The help source and the seeds are read back by the fuzz target's replay; here a document
-// slides over the block limit a byte at a time: every shift moves the positions written into
-// later records, and with them how well a block compresses.
+// The program's help, a document whose layout once never settled, and one that slides over the
+// block limit a byte at a time: every shift moves the positions written into later records, and
+// with them how well a block compresses. Each reads back as written, every topic's context
+// leading to it.
 TEST(HelpFile, ReadsBackAsWrittenWhereverTheBlockLimitFalls) {
-  for (std::size_t shift = 32; shift <= 51; ++shift) {
-    const hlpgen::HelpDocument document = hlpgen::parse_help_source(
-        ".title Sliding\n.topic t0 Topic 0\n" + std::string(shift + 1, 'x') + "\n\n" +
-        read_file(HLPGEN_TEST_DATA_DIR "/layout_sliding.hlpsrc"));
+  std::vector<std::string> sources{read_file(HLPGEN_HELP_SOURCE),
+                                   read_file(HLPGEN_TEST_DATA_DIR "/layout_oscillation.hlpsrc")};
+  for (std::size_t shift = 32; shift <= 51; ++shift)
+    sources.push_back(".title Sliding\n.topic t0 Topic 0\n" + std::string(shift + 1, 'x') + "\n\n" +
+                      read_file(HLPGEN_TEST_DATA_DIR "/layout_sliding.hlpsrc"));
+  for (const std::string& source : sources) {
+    const hlpgen::HelpDocument document = hlpgen::parse_help_source(source);
     const hlpcheck::HelpFile help = hlpcheck::decode_help_file(hlpgen::write_help_file(document));
-    EXPECT_EQ(help.text, hlpcheck::rendered(document)) << shift;
-    EXPECT_GE(help.blocks, 2u) << shift;
+    EXPECT_EQ(help.text, hlpcheck::rendered(document)) << document.title;
+    EXPECT_GE(help.blocks, 2u) << document.title;
+    for (const hlpgen::Topic& topic : document.topics)
+      EXPECT_EQ(help.context.at(hlpgen::context_hash(topic.context)), topic.title);
   }
   // The viewers' hash: letters 17..42 in either case, '1'..'9', '0' 10, '.' 12, '_' 13;
   // h = h * 43 + code, wrapping at 32 bits. Nothing else is allowed.
