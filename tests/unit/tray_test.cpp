@@ -6,7 +6,6 @@ namespace {
 
 const std::string kBlueFile = "C:\\My Icons\\mail, blue.ico";
 const std::string kRedFile = "C:\\i\\red.ico";
-using Lines = std::vector<std::string>;
 
 // The shell forgets the icon when it restarts: the shown one comes back until the program ends,
 // and only then does the main window close. Clicks while a menu or a box is open are ignored.

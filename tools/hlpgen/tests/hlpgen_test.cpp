@@ -17,7 +17,6 @@
 #include <numeric>
 #include <random>
 #include <regex>
-#include <set>
 #include <tuple>
 
 namespace {
