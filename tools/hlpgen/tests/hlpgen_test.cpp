@@ -87,8 +87,8 @@ std::string read_file(const std::string& path) {
 
 // The program's help, a document whose layout once never settled, and one that slides over the
 // block limit a byte at a time: every shift moves the positions written into later records, and
-// with them how well a block compresses. Each reads back as written, every topic's context
-// leading to it.
+// with them how well a block compresses. Each is written the same way every time and reads back
+// as written, every topic's context leading to it.
 TEST(HelpFile, ReadsBackAsWrittenWhereverTheBlockLimitFalls) {
   std::vector<std::string> sources{read_file(HLPGEN_HELP_SOURCE),
                                    read_file(HLPGEN_TEST_DATA_DIR "/layout_oscillation.hlpsrc")};
@@ -97,7 +97,9 @@ TEST(HelpFile, ReadsBackAsWrittenWhereverTheBlockLimitFalls) {
                       read_file(HLPGEN_TEST_DATA_DIR "/layout_sliding.hlpsrc"));
   for (const std::string& source : sources) {
     const hlpgen::HelpDocument document = hlpgen::parse_help_source(source);
-    const hlpcheck::HelpFile help = hlpcheck::decode_help_file(hlpgen::write_help_file(document));
+    const hlpgen::Bytes bytes = hlpgen::write_help_file(document);
+    EXPECT_EQ(hlpgen::write_help_file(document), bytes) << "written differently the second time";
+    const hlpcheck::HelpFile help = hlpcheck::decode_help_file(bytes);
     EXPECT_EQ(help.text, hlpcheck::rendered(document)) << document.title;
     EXPECT_GE(help.blocks, 2u) << document.title;
     for (const hlpgen::Topic& topic : document.topics)
