@@ -4,9 +4,16 @@
 namespace wexla::test {
 namespace {
 
-using Options = std::map<ControlId, bool>;
 constexpr ControlId kDouble = ControlId::DoubleClickOption;
-constexpr ControlId kSingle = ControlId::SingleClickOption;
+
+// The option calls that show the mode on a fresh mouse window, double-click option first.
+std::string optionsShowing(bool doubleClickOnly) {
+  const std::string first = "setOptionChecked " + std::to_string(static_cast<int>(kDouble));
+  const std::string second =
+      "setOptionChecked " + std::to_string(static_cast<int>(ControlId::SingleClickOption));
+  return first + (doubleClickOnly ? " on; " : " off; ") + second +
+         (doubleClickOnly ? " off; " : " on; ");
+}
 
 // A window opens only once. The mouse window shows the mode on both options (a fresh window
 // selects neither) without changing it; its choices take effect at once and stay unsaved.
@@ -18,38 +25,34 @@ TEST_F(App, DialogsOpenOnceAndMouseChoicesTakeEffectAtOnce) {
   choose(openWindowCommand(WindowId::About));
   choose(openWindowCommand(WindowId::About));
   choose(openWindowCommand(WindowId::MouseConfiguration));
-  EXPECT_EQ(std::tuple(platform.windows, platform.count("showWindow"), platform.options,
-                       settings.values.doubleClickOnly, settings.unsaved),
-            std::tuple(std::set<WindowId>{WindowId::MouseConfiguration, WindowId::About}, 3,
-                       Options{{kDouble, true}, {kSingle, false}}, true, true));
-  about.onClick(ControlId::SystemInfoButton);
-  about.onClick(ControlId::OkButton);
-  EXPECT_EQ(std::tuple(platform.windows, platform.calls("startProgram")),
-            std::tuple(std::set<WindowId>{WindowId::MouseConfiguration},
-                       std::vector<std::string>{"startProgram C:\\MSINFO32.EXE"}));
-  // Each round: the mode after the clicks, whether they marked it unsaved, mails on a click.
+  EXPECT_EQ(std::pair(settings.values.doubleClickOnly, settings.unsaved), std::pair(true, true));
+  dialogs.about.onClick(ControlId::SystemInfoButton);
+  dialogs.about.onClick(ControlId::OkButton);
+  // Each round: the mode after the click, whether it marked it unsaved; then a click on the icon.
   const auto clicked = [this](ControlId option) {
     settings.unsaved = false;
-    mouse.onClick(option);
-    const int mails = platform.count("openMail");
+    dialogs.mouse.onClick(option);
     tray.onTrayMessage(kLeftUp);
-    return std::tuple(settings.values.doubleClickOnly, settings.unsaved,
-                      platform.count("openMail") - mails);
+    return std::pair(settings.values.doubleClickOnly, settings.unsaved);
   };
-  EXPECT_EQ(clicked(kDouble), std::tuple(true, false, 0)); // already selected: nothing new
-  EXPECT_EQ(clicked(kSingle), std::tuple(false, true, 1));
+  EXPECT_EQ(clicked(kDouble), std::pair(true, false)); // already selected: nothing new
+  EXPECT_EQ(clicked(ControlId::SingleClickOption), std::pair(false, true));
   choose(openWindowCommand(WindowId::MouseConfiguration)); // the open window is kept as it is
-  EXPECT_EQ(clicked(kDouble), std::tuple(true, true, 0));
-  EXPECT_TRUE(platform.options[kDouble]);
-  mouse.onClick(kSingle);
-  mouse.onClick(ControlId::CloseButton);
-  EXPECT_TRUE(platform.windows.empty());
+  EXPECT_EQ(clicked(kDouble), std::pair(true, true));
+  dialogs.mouse.onClick(ControlId::SingleClickOption);
+  dialogs.mouse.onClick(ControlId::CloseButton);
   choose(openWindowCommand(WindowId::MouseConfiguration));
-  EXPECT_EQ(platform.options, (Options{{kDouble, false}, {kSingle, true}}));
   platform.answers = {Answer::No};
-  choose(MenuCommand::Quit);
-  EXPECT_EQ(platform.windows,
-            std::set<WindowId>{WindowId::MouseConfiguration}); // it outlives the icon
+  choose(MenuCommand::Quit); // the mouse window outlives the icon
+  const std::string about = FakePlatform::id(WindowId::About) + "; ";
+  const std::string mouse = FakePlatform::id(WindowId::MouseConfiguration) + "; ";
+  EXPECT_EQ(platform.trace(
+                {"createWindow", "showWindow", "closeWindow", "setOption", "start", "openMail"}),
+            "createWindow " + about + "showWindow " + about + "createWindow " + about +
+                "showWindow " + about + "createWindow " + mouse + optionsShowing(true) +
+                "showWindow " + mouse + "startProgram C:\\MSINFO32.EXE; closeWindow " + about +
+                "openMail; createWindow " + mouse + "showWindow " + mouse + "closeWindow " + mouse +
+                "createWindow " + mouse + optionsShowing(false) + "showWindow " + mouse);
 }
 
 // started: the program the platform was asked to start ("" = none); the message shows unless
@@ -72,11 +75,10 @@ TEST(SystemInfo, StartsTheFirstEntryOrTheProgramInTheSecondElseSaysItIsUnavailab
     platform.files[c.file] = "MZ";
     platform.startable = {"C:\\P.EXE", program, "\\MSINFO32.EXE", "C:\\Tools"};
     startSystemInformation({platform, platform, platform, platform});
+    const std::string started = c.started.empty() ? "" : "startProgram " + c.started + "; ";
     const bool told = platform.startable.count(c.started) == 0;
-    EXPECT_EQ(std::tuple(platform.calls("startProgram"), platform.calls("tell")),
-              std::tuple(std::vector<std::string>(!c.started.empty(), "startProgram " + c.started),
-                         std::vector<std::string>(told, std::string("tell ") +
-                                                            kSysInfoUnavailableText + " /0")))
+    EXPECT_EQ(platform.trace({"startProgram", "tell"}),
+              started + (told ? "tell " + std::string(kSysInfoUnavailableText) + " /0; " : ""))
         << c.file << "/" << c.started;
   }
 }

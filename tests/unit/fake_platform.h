@@ -9,6 +9,7 @@
 #include "tray/tray_program.h"
 
 #include <gtest/gtest.h>
+#include <strings.h>
 
 #include <algorithm>
 #include <deque>
@@ -54,18 +55,23 @@ public:
   std::vector<std::string> log;
   std::string trayIcon; // what the notification area shows; "" = nothing
   std::set<WindowId> windows;
-  std::map<ControlId, bool> options;
 
   static std::string pathIn(const std::string& folder, std::string_view name) {
     return folder + (folder.ends_with('\\') ? "" : "\\") + std::string(name);
   }
-  std::vector<std::string> calls(const std::string& start) const {
-    std::vector<std::string> found;
-    std::copy_if(log.begin(), log.end(), std::back_inserter(found),
-                 [&](const std::string& line) { return line.starts_with(start); });
+  // The calls of the named kinds, in the order they were made, each ended by "; ".
+  std::string trace(std::initializer_list<std::string_view> kinds) const {
+    std::string found;
+    for (const std::string& line : log) {
+      if (std::ranges::any_of(kinds, [&](std::string_view kind) { return line.starts_with(kind); }))
+        found += line + "; ";
+    }
     return found;
   }
-  int count(const std::string& start) const { return static_cast<int>(calls(start).size()); }
+  int count(const std::string& start) const {
+    return static_cast<int>(
+        std::ranges::count_if(log, [&](auto& line) { return line.starts_with(start); }));
+  }
   bool told(const std::string& start) const { return count("tell " + start) > 0; }
   static std::string id(WindowId window) { return std::to_string(windowIndex(window)); }
 
@@ -143,7 +149,8 @@ public:
     windows.erase(window);
   }
   void setOptionChecked(ControlId option, bool checked) override {
-    options[option] = !fails("setOptionChecked") && checked;
+    fails("setOptionChecked",
+          std::to_string(static_cast<int>(option)) + (checked ? " on" : " off"));
   }
   void closeMainWindow() override { fails("closeMainWindow"); }
 
@@ -176,13 +183,10 @@ private:
   // Names without a drive or a leading backslash are relative to the current folder.
   std::map<std::string, std::string>::iterator find(std::string_view name) {
     const bool absolute = name.size() > 1 && (name[1] == ':' || name[0] == '\\');
-    const auto upper = [](std::string s) {
-      std::transform(s.begin(), s.end(), s.begin(), ::toupper);
-      return s;
-    };
-    const std::string wanted = upper(absolute ? std::string(name) : pathIn(currentDir, name));
-    return std::find_if(files.begin(), files.end(),
-                        [&](const auto& entry) { return upper(entry.first) == wanted; });
+    const std::string wanted = absolute ? std::string(name) : pathIn(currentDir, name);
+    return std::find_if(files.begin(), files.end(), [&](const auto& entry) {
+      return strcasecmp(entry.first.c_str(), wanted.c_str()) == 0;
+    });
   }
   struct BuiltinIcon final : Icon {
   } builtin_;
@@ -195,8 +199,6 @@ struct Program {
   FakePlatform platform;
   EditedSettings settings;
   DialogSet dialogs{{platform, platform, platform, platform, platform}, settings};
-  MouseDialog& mouse = dialogs.mouse;
-  AboutDialog& about = dialogs.about;
   TrayProgram tray{{platform, platform, platform, platform, platform, platform, platform},
                    settings,
                    dialogs.table};

@@ -13,9 +13,12 @@ namespace wexla {
 namespace {
 
 // Read from an exact-size heap copy, so that a read past the end is an error the sanitizers see.
+// Whatever is read, the writer stores again as exactly the same settings.
 std::optional<Settings> parsed(std::string_view text) {
   const std::vector<char> exact(text.begin(), text.end());
-  return parseSettingsFile({exact.data(), exact.size()});
+  const std::optional<Settings> read = parseSettingsFile({exact.data(), exact.size()});
+  EXPECT_TRUE(!read || parseSettingsFile(formatSettingsLine(*read)) == read) << text;
+  return read;
 }
 
 // The path is written as it is, commas and all.
@@ -26,14 +29,12 @@ TEST(SettingsLine, WritesTheNotation) {
 }
 
 TEST(SettingsLine, ReadsTheLenientFormsAndRejectsWhatIsNotTheNotation) {
-  constexpr int kRejected = 2;
-  constexpr int kTrue = 1;
-  constexpr int kFalse = 0;
+  enum { kFalse, kTrue, kRejected }; // what each text reads as
   const std::string padding(kMaxSettingsFileBytes - 11, ' ');
   const std::pair<int, std::vector<std::string>> groups[] = {
       {kTrue,
-       {"\"a\",#TRUE#", " \t\"a\"\t , \t#TRUE# \t\r\n", "\"a\",-1\r\n", "\"a\",+1", "\"a\",9",
-        "\"a\",#TRUE#\r\n" + padding.substr(1)}}, // the last: exactly the largest file
+       {"\"a\",#TRUE#", " \t\"a\"\t , \t#TRUE# \t\r\n", "\"a\",-1\r\n", "\"a\",+1", "\"a\",+007",
+        "\"a\",9", "\"a\",#TRUE#\r\n" + padding.substr(1)}}, // the last: exactly the largest file
       {kFalse,
        {"\"a\",#false#\n", "\"a\",#FALSE#\rx", "\"a\",0", "\"a\",-00",
         "\"a\",#FALSE#\r\nsecond line is ignored"}},
@@ -42,7 +43,7 @@ TEST(SettingsLine, ReadsTheLenientFormsAndRejectsWhatIsNotTheNotation) {
         "\"a\",#MAYBE#", "\"a\",#TRUE#x", "\"a\",#TRUE# x", "\"a\",--1", "\"a\",#TRUE#,extra",
         "\"a\",-", "\"a\",1a", "\"a\nb\",#TRUE#", "\"a\rb\",#TRUE#",
         std::string("\"a\0b\",#TRUE#", 12), std::string("\"a\",#TRUE#\r\n\0", 13),
-        "\x89PNG\r\n\x1a\n"}}};
+        "\x89PNG\r\n\x1a\n", "\xff\xfe[settings]\r\nicon=1\r\n", "0"}}};
   for (const auto& [mode, texts] : groups) {
     for (const std::string& text : texts) {
       const auto read = parsed(text);
@@ -50,6 +51,8 @@ TEST(SettingsLine, ReadsTheLenientFormsAndRejectsWhatIsNotTheNotation) {
       EXPECT_TRUE(!read || (*read == Settings{"a", mode == kTrue})) << text;
     }
   }
+  for (const std::string path : {"", "0", "C:\\My Icons\\mail, blue.ico"}) // commas and all
+    EXPECT_EQ(parsed("\"" + path + "\",#FALSE#\r\n"), (Settings{Text(path), false})) << path;
   const std::string longest(kMaxIconPathLength, 'x');
   EXPECT_TRUE(parsed("\"" + longest + "\",0"));
   EXPECT_FALSE(parsed("\"" + longest + "x\",0"));

@@ -6,15 +6,14 @@ namespace {
 
 const std::string kBlueFile = "C:\\My Icons\\mail, blue.ico";
 const std::string kRedFile = "C:\\i\\red.ico";
-using Lines = std::vector<std::string>;
 
 // The shell forgets the icon when it restarts: the shown one comes back until the program ends,
 // and only then does the main window close. Clicks while a menu or a box is open are ignored.
 TEST_F(App, ShellRestartsBringBackTheShownIconUntilTheProgramEnds) {
   platform.icons = {kRedFile};
+  platform.picks = {kRedFile};
   tray.onShellRestarted(); // not started: nothing to show
   tray.start();
-  platform.picks = {kRedFile};
   platform.whileModal = [this] {
     tray.onTrayMessage(kLeftUp);
     tray.onTrayMessage(kRightUp);
@@ -22,18 +21,14 @@ TEST_F(App, ShellRestartsBringBackTheShownIconUntilTheProgramEnds) {
   choose(MenuCommand::ChangeIcon);
   platform.whileModal = nullptr;
   tray.onTrayMessage(kLeftUp); // the guard was cleared on the way out
-  EXPECT_EQ(std::tuple(platform.calls("chooseIconFile"), platform.count("openMail"),
-                       platform.count("menu")),
-            std::tuple(Lines{"chooseIconFile " + platform.programDir}, 1, 1));
-  platform.trayIcon.clear();
   tray.onShellRestarted();
-  EXPECT_EQ(platform.trayIcon, kRedFile);
   tray.close();
   tray.close();
   tray.onShellRestarted();
-  EXPECT_EQ(std::tuple(platform.trayIcon, platform.count("addIcon"), platform.count("removeIcon"),
-                       platform.count("closeMainWindow")),
-            std::tuple("", 2, 1, 1));
+  EXPECT_EQ(
+      platform.trace({"addIcon", "changeIcon", "menu", "choose", "openMail", "remove", "close"}),
+      "addIcon builtin; menu; chooseIconFile " + platform.programDir + "; changeIcon " + kRedFile +
+          "; openMail; addIcon " + kRedFile + "; removeIcon; closeMainWindow; ");
 }
 
 // Only wexla.ini of the current folder is read, whatever the case of its name. The chosen icon
@@ -41,25 +36,21 @@ TEST_F(App, ShellRestartsBringBackTheShownIconUntilTheProgramEnds) {
 // named 0 at hand. (That a damaged file is reported and kept, and that the values read are the
 // ones used, the fault injection shows.)
 TEST(Start, ReadsTheSettingsFileAndShowsTheChosenIconOnlyWhenItIsAnExistingIconFile) {
-  const std::string work = "C:\\Work\\wexla.ini", good = "C:\\Good\\x.ico";
-  const struct {
-    std::string file, icon;
-    int loads;
-    std::string shown;
-  } cases[] = {{"C:\\Work\\WEXLA.INI", good, 1, good},
-               {"C:\\Apps\\Wexla\\wexla.ini", good, 0, "builtin"},
-               {work, "0", 0, "builtin"},
-               {work, "C:\\Gone\\x.ico", 0, "builtin"},
-               {work, "C:\\Bad\\x.ico", 1, "builtin"}};
-  for (const auto& c : cases) {
+  const std::string work = "C:\\Work\\wexla.ini", good = "C:\\Good\\x.ico", bad = "C:\\Bad\\x.ico";
+  const std::tuple<std::string, std::string, std::string> cases[] = {
+      // the file, the icon it names, the calls
+      {"C:\\Work\\WEXLA.INI", good, "loadIcon " + good + "; addIcon " + good + "; "},
+      {"C:\\Apps\\Wexla\\wexla.ini", good, "addIcon builtin; "},
+      {work, "0", "addIcon builtin; "},
+      {work, "C:\\Gone\\x.ico", "addIcon builtin; "},
+      {work, bad, "loadIcon " + bad + "; addIcon builtin; "}};
+  for (const auto& [file, icon, calls] : cases) {
     Program p;
-    p.platform.files = {{"C:\\Work\\0", "0"}, {"C:\\Bad\\x.ico", "?"}, {good, "icon"}};
-    p.platform.files[c.file] = "\"" + c.icon + "\",#TRUE#";
+    p.platform.files = {
+        {"C:\\Work\\0", "0"}, {bad, "?"}, {good, "icon"}, {file, "\"" + icon + "\",1"}};
     p.platform.icons = {good};
     p.tray.start();
-    EXPECT_EQ(std::tuple(p.platform.count("loadIcon"), p.platform.calls("addIcon")),
-              std::tuple(c.loads, Lines{"addIcon " + c.shown}))
-        << c.file << " " << c.icon;
+    EXPECT_EQ(p.platform.trace({"loadIcon", "addIcon"}), calls) << file << " " << icon;
   }
 }
 
@@ -70,8 +61,8 @@ TEST(TrayMessages, MailOnTheClickOfTheModeMenuOnRightReleaseNothingOnTheRest) {
       p.settings.values.doubleClickOnly = doubleClickOnly;
       p.tray.onTrayMessage(message);
       const bool mails = message == (doubleClickOnly ? kLeftDouble : kLeftUp);
-      EXPECT_EQ(std::pair(p.platform.count("openMail"), p.platform.count("menu")),
-                std::pair(mails ? 1 : 0, message == kRightUp ? 1 : 0))
+      EXPECT_EQ(p.platform.trace({"openMail", "menu"}),
+                std::string(mails ? "openMail; " : "") + (message == kRightUp ? "menu; " : ""))
           << doubleClickOnly << " " << message;
     }
   }
@@ -83,54 +74,61 @@ TEST(Help, OpensTheHelpFileOrElseThePage) {
     Program p;
     p.platform.openable = {viewer ? kHelpFileName : kHelpPageName};
     p.choose(MenuCommand::Help);
-    EXPECT_EQ(p.platform.calls("openDocument").back(),
-              std::string("openDocument ") + (viewer ? kHelpFileName : kHelpPageName));
+    EXPECT_EQ(p.platform.trace({"openDocument"}),
+              std::string("openDocument ") + kHelpFileName +
+                  (viewer ? "; " : std::string("; openDocument ") + kHelpPageName + "; "));
   }
 }
 
 // A failed save and a question the user never saw are caught by the fault injection.
 TEST(Quit, AsksOnlyWhenUnsavedAndEndsOnNoOrAfterTheSave) {
-  for (const auto& [unsaved, answer] :
-       {std::pair(false, Answer::Yes), {true, Answer::No}, {true, Answer::Yes}}) {
+  const std::string asked = std::string("ask ") + kSaveQuestion + "; ", ends = "closeMainWindow; ";
+  for (const auto& [unsaved, answer, calls] :
+       {std::tuple(false, Answer::Yes, ends),
+        {true, Answer::No, asked + ends},
+        {true, Answer::Yes, asked + "replaceFile wexla.ini.new; " + ends}}) {
     Program p;
     p.tray.start();
     p.settings.unsaved = unsaved;
     p.platform.answers = {answer};
     p.choose(MenuCommand::Quit);
-    EXPECT_EQ(std::tuple(p.platform.calls("ask "), p.platform.count("closeMainWindow"),
-                         p.platform.files.empty()),
-              std::tuple(Lines(unsaved, std::string("ask ") + kSaveQuestion), 1,
-                         !(unsaved && answer == Answer::Yes)))
-        << unsaved << "/" << static_cast<int>(answer);
+    EXPECT_EQ(p.platform.trace({"ask", "replaceFile", "closeMainWindow"}), calls) << calls;
   }
 }
 
+// Each step starts saved, the first one as the start leaves it. After it: the icon setting,
+// whether it is unsaved, the icon shown and the icons let go. An unusable pick is reported by
+// name, a cancelled one ignored.
 TEST_F(App, IconCommandsChangeOnlyOnAUsableChoiceAndReleaseWhatIsNoLongerShown) {
   platform.icons = {kBlueFile, kRedFile};
   tray.start();
-  platform.log.clear();
-  platform.picks = {"", "C:\\i\\no-icon.ico", kBlueFile, kBlueFile, kRedFile};
-  choose(MenuCommand::ChangeIcon);
-  choose(MenuCommand::ChangeIcon);
-  EXPECT_EQ(
-      std::tuple(str(settings.values.iconPath), settings.unsaved, platform.count("changeIcon"),
-                 platform.calls("tell")), // the unusable file, by name
-      std::tuple("", false, 0,
-                 Lines{"tell " + std::string(kIconLoadFailedText) + "C:\\i\\no-icon.ico /2"}));
-  choose(MenuCommand::ChangeIcon);
-  settings.unsaved = false;
-  choose(MenuCommand::ChangeIcon); // the same file again, loaded afresh: still a change
-  EXPECT_TRUE(settings.unsaved);
-  choose(MenuCommand::ChangeIcon);
-  EXPECT_EQ(platform.releasedIcons, (std::set<std::string>{kBlueFile}));
-  settings.unsaved = false;
-  choose(MenuCommand::RestoreDefaultIcon);
-  EXPECT_EQ(std::tuple(settings.values.iconPath, settings.unsaved, platform.trayIcon,
-                       platform.releasedIcons),
-            std::tuple("0", true, "builtin", std::set<std::string>{kBlueFile, kRedFile}));
-  settings.unsaved = false;
-  choose(MenuCommand::RestoreDefaultIcon); // already the choice: nothing to do
-  EXPECT_EQ(std::pair(settings.unsaved, platform.count("changeIcon")), std::pair(false, 4));
+  const auto state = [this] {
+    std::string released;
+    for (const std::string& icon : platform.releasedIcons)
+      released += " " + icon;
+    return str(settings.values.iconPath) + (settings.unsaved ? "|unsaved|" : "|") +
+           platform.trayIcon + "|" + released;
+  };
+  const std::tuple<MenuCommand, std::string, std::string> steps[] = {
+      {MenuCommand::ChangeIcon, "", "|builtin|"},
+      {MenuCommand::ChangeIcon, "C:\\i\\no-icon.ico", "|builtin|"},
+      {MenuCommand::ChangeIcon, kBlueFile, kBlueFile + "|unsaved|" + kBlueFile + "|"},
+      // the same file again, loaded afresh: still a change, and the first one goes
+      {MenuCommand::ChangeIcon, kBlueFile, kBlueFile + "|unsaved|" + kBlueFile + "| " + kBlueFile},
+      {MenuCommand::ChangeIcon, kRedFile, kRedFile + "|unsaved|" + kRedFile + "| " + kBlueFile},
+      {MenuCommand::RestoreDefaultIcon, "", "0|unsaved|builtin| " + kBlueFile + " " + kRedFile},
+      // already the choice: nothing to do
+      {MenuCommand::RestoreDefaultIcon, "", "0|builtin| " + kBlueFile + " " + kRedFile}};
+  for (const auto& [command, pick, after] : steps) {
+    platform.picks = {pick};
+    choose(command);
+    EXPECT_EQ(state(), after) << pick;
+    settings.unsaved = false;
+  }
+  EXPECT_EQ(platform.trace({"tell", "changeIcon"}),
+            "tell " + std::string(kIconLoadFailedText) + "C:\\i\\no-icon.ico /2; changeIcon " +
+                kBlueFile + "; changeIcon " + kBlueFile + "; changeIcon " + kRedFile +
+                "; changeIcon builtin; ");
 }
 
 } // namespace

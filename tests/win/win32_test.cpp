@@ -25,7 +25,6 @@
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
-#include <iterator>
 #include <optional>
 #include <string>
 #include <vector>
@@ -78,9 +77,8 @@ void registryReads() {
     check(registry.readRegistryText(wexla::RegistryRoot::LocalMachine, kTestKey, v.name) == v.read,
           v.name, __LINE__);
   }
-  CHECK(!registry.readRegistryText(wexla::RegistryRoot::LocalMachine, kTestKey, "missing"));
-  CHECK(!registry.readRegistryText(wexla::RegistryRoot::LocalMachine, "SOFTWARE\\NoSuchKey98",
-                                   "fits"));
+  for (const char* keyName : {kTestKey, "SOFTWARE\\NoSuchKey98"}) // no such value, no such key
+    CHECK(!registry.readRegistryText(wexla::RegistryRoot::LocalMachine, keyName, "missing"));
   RegCloseKey(key);
   RegDeleteKeyA(HKEY_LOCAL_MACHINE, kTestKey);
 }
@@ -158,9 +156,8 @@ void shell(const std::string& dir, const std::string& self) {
   CHECK(shell.startProgram(wexla::Text(program)));
   const std::string expected = "\"" + program + "\"";
   for (int tries = 0; tries < kStartTries && readBytes(program + kStartLogSuffix) != expected;
-       ++tries) {
+       ++tries)
     Sleep(kStartPollMs); // polled: the program runs on its own
-  }
   CHECK(readBytes(program + kStartLogSuffix) == expected);
   CHECK(readBytes(decoy + kStartLogSuffix) == "<unreadable>");
   CHECK(files.writeNewFile(wexla::Text(dir + "\\page.nosuchtype98"), "x"));
@@ -321,20 +318,17 @@ void checkForm(const FormLayout& layout, HWND owner, HICON icon) {
         layout.caption, __LINE__);
   // The children come in the order the builder makes them: by their z-order, then the
   // controls without one in design order.
-  std::vector<const ControlLayout*> order;
-  std::ranges::transform(layout.controls, std::back_inserter(order), [](auto& c) { return &c; });
-  std::stable_sort(order.begin(), order.end(), [](const ControlLayout* a, const ControlLayout* b) {
-    return (a->zOrder == wexla::kNoZOrder ? INT_MAX : a->zOrder) <
-           (b->zOrder == wexla::kNoZOrder ? INT_MAX : b->zOrder);
+  std::vector<ControlLayout> order(layout.controls.begin(), layout.controls.end());
+  std::ranges::stable_sort(order, {}, [](const ControlLayout& c) {
+    return c.zOrder == wexla::kNoZOrder ? INT_MAX : c.zOrder;
   });
   std::vector<HWND> children;
-  for (HWND w = GetWindow(form, GW_CHILD); w != nullptr; w = GetWindow(w, GW_HWNDNEXT)) {
+  for (HWND w = GetWindow(form, GW_CHILD); w != nullptr; w = GetWindow(w, GW_HWNDNEXT))
     children.push_back(w);
-  }
   check(children.size() == order.size(), layout.caption, __LINE__);
   for (std::size_t i = 0; i < std::min(children.size(), order.size()); ++i) {
     HWND w = children[i];
-    const ControlLayout& c = *order[i];
+    const ControlLayout& c = order[i];
     // Known by its identifier or caption; placed inside its group box, if any.
     const bool known = c.id != wexla::ControlId{} ? GetDlgCtrlID(w) == static_cast<int>(c.id)
                                                   : textOf(w) == c.caption;
@@ -370,10 +364,8 @@ void checkForm(const FormLayout& layout, HWND owner, HICON icon) {
 void forms() {
   // The program is DPI-aware through its manifest; this test has none. The call is missing
   // before Vista, where every process sees the real resolution.
-  if (const auto aware =
-          wexla::systemFunction<BOOL(WINAPI*)()>("user32.dll", "SetProcessDPIAware")) {
+  if (const auto aware = wexla::systemFunction<BOOL(WINAPI*)()>("user32.dll", "SetProcessDPIAware"))
     aware();
-  }
   HDC screen = GetDC(nullptr);
   dpi = GetDeviceCaps(screen, LOGPIXELSX);
   std::printf("forms at %d dots per inch\n", dpi);
