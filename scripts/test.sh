@@ -2,8 +2,8 @@
 # Installs what is missing, builds all three targets and runs every test: native unit tests
 # (under AddressSanitizer and UBSan), the package checks of both Windows builds, the
 # Windows-level and end-to-end tests under Xvfb + Wine (in the 64-bit build, for both
-# programs), the static checks of the core and a short fuzz run of every parser. Closes with
-# how each run of the 32-bit program went: natively, or not run and why.
+# programs), the static checks of the core and a short fuzz run of the settings reader. Closes
+# with how each run of the 32-bit program went: natively, or not run and why.
 # Usage: test.sh   (as root, or as a user who may use sudo for the package installation)
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)

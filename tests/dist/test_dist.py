@@ -1,10 +1,13 @@
 """The release files of one architecture (WEXLA_DIST_ARCH) in WEXLA_DIST_DIR, made from the
-build folder WEXLA_APP_DIR: the zip, the program's size and imports, and the installer run
-silently under Wine (install, start through the Start-menu shortcut, uninstall)."""
+build folder WEXLA_APP_DIR: the zip, the program's size and imports, the help file as Wine's
+help viewer shows it, and the installer run silently under Wine (install, start through the
+Start-menu shortcut, uninstall)."""
 
 import glob
+import html
 import os
 import pathlib
+import re
 import shutil
 import unittest
 import zipfile
@@ -24,6 +27,8 @@ SIZE_BUDGET = 128 * 1024
 UNINSTALL_KEY = r"HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\Wexla98"
 FOLDERS_KEY = r"HKCU\Software\Microsoft\Windows\CurrentVersion\Explorer\Shell Folders"
 PE_KIND = (MACHINES.get(ARCH), GUI_SUBSYSTEM)
+VIEWER_CLASS, VIEWER_TITLE = "MS_WINHELP", "Wexla 98 Help"
+BULLET = "\x95 "
 
 
 def program_files(folder):
@@ -58,6 +63,35 @@ class Budget(unittest.TestCase):
             self.assertEqual([], sorted({"%s %s" % (dll.upper(), f) for dll, functions
                                          in imported.items() for f in functions}
                                         - set(allowed.splitlines())))
+
+
+def page_topics(page):
+    """Each topic of the help page by its anchor, as a help viewer shows it: the title, then a
+    line per block, a bullet's after "\x95 ". The copyright closes the page, not a topic."""
+    body = page.partition("<body>")[2].partition('<p class="copyright">')[0].replace("\n", "")
+    topics = {}
+    for anchor, section in re.findall(r'<h[12] id="([^"]*)">(.*?)(?=<h[12] id=|$)', body):
+        text = re.sub(r"</(h1|h2|h3|p|li)>", "\r\n", section.replace("<li>", BULLET))
+        topics[anchor] = html.unescape(re.sub(r"<[^>]*>", "", text)).rstrip("\r\n")
+    return topics
+
+
+class HelpViewer(unittest.TestCase):
+    def test_every_topic_reads_in_the_viewer_as_on_the_page(self):
+        # The help file against a reader that is not ours: the viewer opens on the contents
+        # (the page's first topic) by itself, on every other topic by its context.
+        page = pathlib.Path(APP_DIR, "wexla98.htm").read_bytes().decode("latin-1")
+        help_file = wh.windows_path(os.path.join(APP_DIR, "wexla98.hlp"))
+        with wh.Session(arch=ARCH) as session:
+            for i, (anchor, text) in enumerate(page_topics(page).items()):
+                viewer = session.start("winhlp32", *(["-i", anchor] if i else []), help_file)
+
+                def shown():  # the longest of the viewer's texts, once there is one
+                    found = session.windows(cls=VIEWER_CLASS, title=VIEWER_TITLE, visible=True)
+                    return found and max(found[0]["texts"], key=len)
+                self.assertEqual(text, wh.wait_for(shown, what=anchor), anchor)
+                session.stop(viewer)
+                wh.wait_for(lambda: not session.windows(cls=VIEWER_CLASS), what="the viewer to end")
 
 
 class Installer(unittest.TestCase):

@@ -19,7 +19,7 @@ constexpr int kExitNotFound = 1;
 constexpr int kExitUsage = 2;
 // A hung target must not hang the harness; every cross-process message is bounded by this.
 constexpr UINT kMessageTimeoutMs = 2000;
-constexpr int kTextSize = 1024;
+constexpr int kTextSize = 4096; // a help topic's whole text
 
 // Texts are ASCII here; anything else is escaped so that the line stays valid JSON.
 std::string quoted(const std::string& text) {
