@@ -72,20 +72,23 @@ def click_to_handoff(session, clicks):
     return handed - clicked
 
 
-def gui_snapshot(session, program):
-    """What can be counted of a process's GUI objects from outside it."""
-    counters = session.probe("gui-resources", program.exe_name)
-    if not counters:
+def gui_snapshot(session, counters, program):
+    """What can be counted of a process's GUI objects from outside it (counters:
+    gui_counters.exe)."""
+    code, out = session.wine(counters, program.exe_name, check=False)
+    if code != 0:
         raise wineharness.HarnessError("%s is not among Wine's processes" % program.exe_name)
+    found = json.loads(out)
     return {
-        "gdi_objects": counters[0]["gdi"],
-        "user_objects": counters[0]["user"],
-        "top_level_windows": len(session.windows(pid=counters[0]["pid"])),
+        "gdi_objects": found["gdi"],
+        "user_objects": found["user"],
+        "top_level_windows": len(session.windows(pid=found["pid"])),
         "vm_rss": process_stats.rss_bytes(program.pid),
     }
 
 
-def run_alternating(session, maps, clicks, exes, repetitions, clicks_per_start, work):
+def run_alternating(session, maps, clicks, exes, repetitions, clicks_per_start, work,
+                    counters):
     samples = {name: {"start_s": [], "click_s": [], "rss": [], "gui": None, "failed_starts": []}
                for name in exes}
     # The first starts of a session also set up Wine's services and caches; whichever program
@@ -108,7 +111,7 @@ def run_alternating(session, maps, clicks, exes, repetitions, clicks_per_start, 
                 samples[name]["start_s"].append(seconds)
                 samples[name]["rss"].append(process_stats.settled_rss(program.pid))
                 if samples[name]["gui"] is None:
-                    samples[name]["gui"] = gui_snapshot(session, program)
+                    samples[name]["gui"] = gui_snapshot(session, counters, program)
                 for _ in range(clicks_per_start):
                     samples[name]["click_s"].append(click_to_handoff(session, clicks))
             finally:
@@ -142,7 +145,7 @@ def idle_cpu(session, exes, seconds, work):
         session.clear_tray()
 
 
-def churn(session, exe, icon_pairs, dialog_cycles):
+def churn(session, exe, icon_pairs, dialog_cycles, counters):
     """Icon changes and dialog cycles through the menu, as a user makes them, with snapshots
     around them. The snapshot after one warm-up round is the reference: first use loads code
     and caches that a leak must not be confused with."""
@@ -164,14 +167,14 @@ def churn(session, exe, icon_pairs, dialog_cycles):
                     app.keys(title, "Return")
                     app.window_gone(title)
 
-        snapshots = {"start": gui_snapshot(session, app.program)}
+        snapshots = {"start": gui_snapshot(session, counters, app.program)}
         round_of(1, 1)
         process_stats.settled_rss(app.program.pid)
-        snapshots["warm"] = gui_snapshot(session, app.program)
+        snapshots["warm"] = gui_snapshot(session, counters, app.program)
         started = time.monotonic()
         round_of(icon_pairs, dialog_cycles)
         process_stats.settled_rss(app.program.pid)
-        snapshots["end"] = gui_snapshot(session, app.program)
+        snapshots["end"] = gui_snapshot(session, counters, app.program)
         snapshots.update(icon_changes=2 * icon_pairs, dialog_cycles_each=dialog_cycles,
                          seconds=time.monotonic() - started)
         return snapshots
@@ -185,7 +188,8 @@ def bench_arch(arch, exes, args):
         maps = x_clock.MapClock(session.display, wineharness.TRAY_NAME)
         clicks = x_clock.ClickClock(session.display)
         print("%s: display :%d, prefix %s" % (arch, session.display, session.prefix), flush=True)
-        samples = run_alternating(session, maps, clicks, exes, args.repetitions, args.clicks, work)
+        samples = run_alternating(session, maps, clicks, exes, args.repetitions, args.clicks, work,
+                                  args.gui_counters)
         print("%s: idle CPU over %.0f s" % (arch, args.idle_seconds), flush=True)
         idle = idle_cpu(session, exes, args.idle_seconds, work)
         result = {}
@@ -205,7 +209,7 @@ def bench_arch(arch, exes, args):
             print("%s: GUI object churn" % arch, flush=True)
             try:
                 result["churn"] = churn(session, exes["wexla"], args.icon_pairs,
-                                        args.dialog_cycles)
+                                        args.dialog_cycles, args.gui_counters)
             except wineharness.HarnessError as error:
                 # The timings above still stand; the table says what is missing.
                 result["churn"] = {"error": str(error)}
@@ -219,6 +223,7 @@ def main():
     parser.add_argument("--program", action="append", required=True, metavar="ARCH=WEXLA,BARE",
                         help="an architecture's wexla98.exe and bare_tray.exe (repeatable)")
     parser.add_argument("--probe", required=True, help="x86_64 probe.exe")
+    parser.add_argument("--gui-counters", required=True, help="x86_64 gui_counters.exe")
     parser.add_argument("--repetitions", type=int, default=15)
     parser.add_argument("--clicks", type=int, default=3, help="clicks per start")
     parser.add_argument("--idle-seconds", type=float, default=60.0)
@@ -229,6 +234,7 @@ def main():
     parser.add_argument("--out", default=os.path.join(HERE, "results"))
     args = parser.parse_args()
     args.probe = os.path.abspath(args.probe)
+    args.gui_counters = os.path.abspath(args.gui_counters)
 
     results = {"parameters": vars(args), "clock": "time.time(), seconds", "footprint": {},
                "architectures": {}}

@@ -18,5 +18,10 @@ for arch in x86_64 i686; do
   programs+=(--program "$arch=$root/build/$arch/wexla98.exe,$bench/bare_tray-$arch.exe")
 done
 
+# Reads GUI object counts from inside the prefix; one x86_64 build serves both architectures.
+x86_64-w64-mingw32-g++ -std=c++20 -Os -Wall -Wextra -Werror -static -s \
+  "$root/bench/gui_counters.cpp" -o "$bench/gui_counters.exe"
+
 PYTHONDONTWRITEBYTECODE=1 python3 "$root/bench/tray_bench.py" "${programs[@]}" \
-  --probe "$root/build/x86_64/tools/wineharness/wexla_probe.exe" "$@"
+  --probe "$root/build/x86_64/tools/wineharness/wexla_probe.exe" \
+  --gui-counters "$bench/gui_counters.exe" "$@"

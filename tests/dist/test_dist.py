@@ -86,9 +86,10 @@ class HelpViewer(unittest.TestCase):
             for i, (anchor, text) in enumerate(page_topics(page).items()):
                 viewer = session.start("winhlp32", *(["-i", anchor] if i else []), help_file)
 
-                def shown():  # the longest of the viewer's texts, once there is one
+                def shown():  # the viewer's text once it opens with the topic's title line
+                    title = text.partition("\r\n")[0] + "\r\n"
                     found = session.windows(cls=VIEWER_CLASS, title=VIEWER_TITLE, visible=True)
-                    return found and max(found[0]["texts"], key=len)
+                    return next((t for w in found for t in w["texts"] if t.startswith(title)), "")
                 self.assertEqual(text, wh.wait_for(shown, what=anchor), anchor)
                 session.stop(viewer)
                 wh.wait_for(lambda: not session.windows(cls=VIEWER_CLASS), what="the viewer to end")

@@ -1,11 +1,9 @@
 // The harness's helper inside the Wine prefix: X tools see only X windows, while window classes,
-// tooltip texts, notification icons and per-process counters are visible only from a Win32
-// process. Output: one JSON object per line. Exit code 0 on success, 1 when nothing was found,
-// 2 on a usage error.
+// tooltip texts and notification icons are visible only from a Win32 process. Output: one JSON
+// object per line. Exit code 0 on success, 1 when nothing was found, 2 on a usage error.
 #include <windows.h>
 
 #include <shellapi.h>
-#include <tlhelp32.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -110,26 +108,6 @@ int restartShell(const char* mainClass, const char* idText) {
   return deleted ? kExitOk : kExitNotFound;
 }
 
-// Windows process ids differ from the Linux ids the harness holds: the process is found by its
-// exe name.
-int printGuiResources(const char* exeName) {
-  HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-  PROCESSENTRY32 entry = {};
-  entry.dwSize = sizeof entry;
-  BOOL more = snapshot != INVALID_HANDLE_VALUE && Process32First(snapshot, &entry);
-  for (; more && lstrcmpiA(entry.szExeFile, exeName) != 0; more = Process32Next(snapshot, &entry)) {
-  }
-  CloseHandle(snapshot);
-  HANDLE process =
-      more ? OpenProcess(PROCESS_QUERY_INFORMATION, FALSE, entry.th32ProcessID) : nullptr;
-  if (!process)
-    return kExitNotFound;
-  std::printf("{\"pid\": %lu, \"gdi\": %lu, \"user\": %lu}\n", entry.th32ProcessID,
-              GetGuiResources(process, GR_GDIOBJECTS), GetGuiResources(process, GR_USEROBJECTS));
-  CloseHandle(process);
-  return kExitOk;
-}
-
 } // namespace
 
 int main(int argc, char** argv) {
@@ -143,9 +121,7 @@ int main(int argc, char** argv) {
     return programIcon(argv[2], argv[3]).hWnd == nullptr ? kExitNotFound : kExitOk;
   if (command == "shell-restart" && argc == 4)
     return restartShell(argv[2], argv[3]);
-  if (command == "gui-resources" && argc == 3)
-    return printGuiResources(argv[2]);
   std::fprintf(stderr, "usage: wexla_probe keeper | windows | icon-exists CLASS ID |\n"
-                       "  shell-restart CLASS ID | gui-resources EXE\n");
+                       "  shell-restart CLASS ID\n");
   return kExitUsage;
 }
