@@ -104,17 +104,17 @@ def prefix_processes(prefix, sid=None):  # (PID, program) of a prefix's or a ses
 
 
 def run_to_end(argv, env, cwd=None, timeout=TOOL_TIMEOUT):
-    """(exit code, stdout bytes). Output goes through a file: a wineserver the program happens
-    to start would hold a pipe open long after it ends."""
-    with tempfile.TemporaryFile() as out:
+    """(exit code, stdout bytes, stderr text). Output goes through files: a wineserver the
+    program happens to start would hold a pipe open long after it ends."""
+    with tempfile.TemporaryFile() as out, tempfile.TemporaryFile() as err:
         try:  # a program that runs out of time is killed
             code = subprocess.run([str(a) for a in argv], env=env, cwd=cwd, timeout=timeout,
-                                  stdin=subprocess.DEVNULL, stdout=out,
-                                  stderr=subprocess.DEVNULL).returncode
+                                  stdin=subprocess.DEVNULL, stdout=out, stderr=err).returncode
         except subprocess.TimeoutExpired:
             raise HarnessError("%s did not finish within %.0f s" % (argv[0], timeout))
         out.seek(0)
-        return code, out.read()
+        err.seek(0)
+        return code, out.read(), err.read().decode("latin-1")
 
 
 def base_env(prefix, display=None):
@@ -146,7 +146,7 @@ def link_ui_fonts(prefix):
 def boot_prefix(path):
     env = base_env(path)
     try:
-        code, _ = run_to_end([TOOLS_LOADER, "wineboot", "-i"], env, timeout=BOOT_TIMEOUT)
+        code, _, _ = run_to_end([TOOLS_LOADER, "wineboot", "-i"], env, timeout=BOOT_TIMEOUT)
     finally:
         wineserver(env, "-w")
     if code != 0:
@@ -347,7 +347,7 @@ class Session(Shell):
         if not os.path.isfile(self.probe_exe):
             raise HarnessError("WINEHARNESS_PROBE must name probe.exe (got %r)" % self.probe_exe)
         self.xvfb = self.keeper = self.env = None
-        self.programs = []
+        self.programs, self.wine_errors = [], ""
         _live.append(self)
         self.dir = tempfile.mkdtemp(prefix="wineharness-")
         try:
@@ -448,10 +448,13 @@ class Session(Shell):
                 if program[1:3] == ":\\" and not program.lower().startswith("c:\\windows\\")
                 or starting and program in LOADERS.values()]
 
-    def wine(self, *args, check=True, loader=TOOLS_LOADER):  # (exit code, output text)
-        code, out = run_to_end([loader, *args], self.env, self.dir)
+    def wine(self, *args, check=True, loader=TOOLS_LOADER):
+        """(exit code, output text). What the program or Wine wrote to stderr, the only word of
+        why a program failed that Wine itself gives, is kept in self.wine_errors."""
+        code, out, self.wine_errors = run_to_end([loader, *args], self.env, self.dir)
         if check and code != 0:
-            raise HarnessError("wine %s failed (%d)" % (" ".join(map(str, args)), code))
+            raise HarnessError("wine %s failed (%d): %s" % (" ".join(map(str, args)), code,
+                                                            self.wine_errors))
         return code, out.decode("latin-1")
 
     def probe(self, *args):  # its JSON objects, or None when it found nothing
