@@ -109,7 +109,7 @@ class Installer(unittest.TestCase):
     def run_setup(self, exe, *switches, code=0):
         self.assertEqual(code, self.session.wine(exe, "/S", *switches,
                                                  loader=wh.LOADERS[ARCH], check=False)[0],
-                         "%s: %s" % (exe, self.session.wine_errors))
+                         "%s %s: %s" % (exe, switches, self.session.wine_errors))
         # An uninstaller goes on from a copy of itself (unless it failed, which it does in
         # place), which may still be in Wine's loader when the first ends; everything ends
         # before the next step.

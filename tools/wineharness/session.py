@@ -121,7 +121,8 @@ def base_env(prefix, display=None):
     # The host's own desktop must never leak into a test.
     env = {name: value for name, value in os.environ.items()
            if name not in ("WAYLAND_DISPLAY", "DBUS_SESSION_BUS_ADDRESS", "DISPLAY")}
-    env.update(WINEPREFIX=prefix, WINEDEBUG="-all", WINEDLLOVERRIDES="mscoree,mshtml=")
+    # Wine's loader tells why it could not start a process (exit code 1) only on this channel.
+    env.update(WINEPREFIX=prefix, WINEDEBUG="-all,err+virtual", WINEDLLOVERRIDES="mscoree,mshtml=")
     return env if display is None else dict(env, DISPLAY=":%d" % display)
 
 
