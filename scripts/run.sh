@@ -13,7 +13,9 @@ app_dir="$root/build/x86_64"
 export WINEPREFIX="${WINEPREFIX:-$HOME/.local/share/wexla98/wineprefix}"
 export WINEDEBUG="${WINEDEBUG:--all}"
 export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=}"
-wine=/usr/lib/wine/wine64
+# Debian's Wine has no preloader: with the heap placed at random, a start now and then fails
+# ("failed to map the shared user data"). Without address randomization it never does.
+wine=(setarch "$(uname -m)" --addr-no-randomize /usr/lib/wine/wine64)
 
 wineserver=/usr/lib/wine/wineserver
 
@@ -54,7 +56,7 @@ fi
 if [ ! -f "$WINEPREFIX/system.reg" ]; then
   echo "Preparing the Wine prefix $WINEPREFIX (once)..."
   mkdir -p "$WINEPREFIX"
-  "$wine" wineboot -i >/dev/null 2>&1
+  "${wine[@]}" wineboot -i >/dev/null 2>&1
   "$wineserver" -w
 fi
 harness fonts "$WINEPREFIX"
@@ -63,7 +65,7 @@ harness fonts "$WINEPREFIX"
 cd "$app_dir"
 echo "Starting Wexla 98: its envelope icon is in the notification area (right click for the menu)."
 # In the virtual desktop, explorer runs the program and ends about a second after it.
-"$wine" "${desktop[@]}" "$app_dir/wexla98.exe" &
+"${wine[@]}" "${desktop[@]}" "$app_dir/wexla98.exe" &
 app_pid=$!
 if [ -n "$xvfb_pid" ]; then
   harness wait-icon && import -window root "$root/build/wexla98-screen.png" 2>/dev/null &&

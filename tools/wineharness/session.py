@@ -4,6 +4,7 @@ drives it: Wine's tray, pop-up menus, X windows, keys and pixels."""
 
 import atexit
 import contextlib
+import ctypes
 import itertools
 import json
 import os
@@ -57,6 +58,13 @@ NUDGE_INTERVAL = 0.3
 NUDGE_OFFSET = 2
 RGB_BYTES = 3
 _live = []
+# Debian's Wine has no preloader to hold the addresses Wine needs: the kernel puts a program's
+# heap anywhere in the GiB above it (the loader sits at 0x7d000000), now and then over the
+# shared user data page at 0x7ffe0000, and that start fails ("failed to map the shared user
+# data", exit code 1). Every process started from here gets its heap right after its program.
+ADDR_NO_RANDOMIZE, QUERY_PERSONALITY = 0x0040000, 0xFFFFFFFF
+_libc = ctypes.CDLL(None)
+_libc.personality(_libc.personality(QUERY_PERSONALITY) | ADDR_NO_RANDOMIZE)
 
 
 class HarnessError(AssertionError):  # so that unittest reports a failure
