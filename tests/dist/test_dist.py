@@ -85,9 +85,9 @@ class HelpViewer(unittest.TestCase):
         with wh.Session(arch=ARCH) as session:
             for i, (anchor, text) in enumerate(page_topics(page).items()):
                 viewer = session.start("winhlp32", *(["-i", anchor] if i else []), help_file)
+                title = text.partition("\r\n")[0] + "\r\n"
 
                 def shown():  # the viewer's text once it opens with the topic's title line
-                    title = text.partition("\r\n")[0] + "\r\n"
                     found = session.windows(cls=VIEWER_CLASS, title=VIEWER_TITLE, visible=True)
                     return next((t for w in found for t in w["texts"] if t.startswith(title)), "")
                 self.assertEqual(text, wh.wait_for(shown, what=anchor), anchor)
