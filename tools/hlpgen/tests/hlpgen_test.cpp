@@ -6,9 +6,9 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <fstream>
 #include <iterator>
+#include <map>
 #include <regex>
 
 namespace {
